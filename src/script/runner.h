@@ -1,0 +1,13 @@
+// Script files: a word that names no command is the name of a script to run.
+#pragma once
+
+#include "script/value.h"
+#include "shell/args.h"
+
+// Runs the script named by argv[0] with the other words as its arguments; result receives its
+// return value. With reportMissing, a script that cannot be opened is reported as an error.
+// Returns true when the script ran to its end.
+bool RunScript(bool reportMissing, int argc, ArgSlot* argv, Value* result);
+
+// True while a script runs (not at the prompt).
+bool ScriptIsRunning();

@@ -1,0 +1,29 @@
+// Every message of the program goes through OutPrintf and one of its channels.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t CH_CMD = 1;  // prompt, script echo, blank line after a command, carets
+constexpr uint32_t CH_OUT = 2;  // ordinary command output and help texts
+constexpr uint32_t CH_SET = 4;  // results of reads and writes, echo of SET and assignments
+constexpr uint32_t CH_ERR = 8;  // error messages
+constexpr uint32_t CH_ALL = 15;
+
+struct OutputState {
+  uint32_t VerboseMask = CH_ALL;  // console channels shown
+  uint32_t LogMask = CH_ALL;      // channels copied to the log file
+  uint32_t HaltLines = 0;         // pager length; 0 never pauses
+  uint32_t LineCount = 0;         // lines since the last pause
+};
+extern OutputState Output;
+
+// The console channels shown now: VerboseMask, narrowed by the running script's own mask.
+uint32_t EffectiveConsoleMask();
+
+// Prints a message on a channel. Returns false for CH_ERR, so that a handler can return the
+// result and stop its line; true otherwise, also when the channel is silenced.
+bool OutPrintf(uint32_t channel, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Puts a caret under the given column of the typed line and prints the message straight to the
+// console. Returns false.
+bool ShowErrorAt(int column, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,151 @@
+// Program entry: start-up, switches, the command line's command or the prompt loop.
+#include <cstring>
+
+#include "platform/console.h"
+#include "script/helper.h"
+#include "script/runner.h"
+#include "script/string_list.h"
+#include "shell/dispatch.h"
+#include "shell/output.h"
+#include "shell/shell.h"
+
+ShellState Shell;
+
+namespace {
+
+constexpr int kGoOn = -1;  // a switch's answer when start-up continues
+constexpr size_t kLineSize = 256;
+
+int ShowUsage(const char*) {
+  static const char* const kUsage[] = {
+      "\nDebugger for LCD Controller.\n",
+      "\nUsage: VORN [cmd] [/?]",
+      "\n",
+      "\nWhere: cmd    A command which can also be typed at the VORN prompt.",
+      "\n       /?                Show this usage message",
+      "\n       /X                Enable software workaround for known hardware bugs",
+      "\n       /BREAK:list       Breakpoint list",
+      "\n       /DEBUG:rwx:file   Debug logging",
+      "\n",
+  };
+  for (const char* item : kUsage) OutPrintf(CH_OUT, "%s", item);
+  return 0;
+}
+
+int NoCard(const char*) {
+  OutPrintf(CH_OUT,
+            "!!!!! WARNING: Detected /nocard switch!\n!!!!! The LCD controller was not "
+            "acquired.\n!!!!! Only the HELP command is supported in this mode.\n\n");
+  Shell.CardPresent = false;
+  return kGoOn;
+}
+
+// The access log and the register breakpoints take their settings here once the debug
+// subsystem is built; until then the switches are accepted and have no effect.
+int DebugLog(const char*) {
+  return kGoOn;
+}
+int Breakpoints(const char*) {
+  return kGoOn;
+}
+
+int Workaround(const char*) {
+  Shell.WorkaroundMode = true;
+  return kGoOn;
+}
+
+struct SwitchRow {
+  const char* name;
+  bool prefix;                     // matches the argument's start; the rest goes to the handler
+  int (*apply)(const char* rest);  // kGoOn, or the exit code to stop with
+};
+
+const SwitchRow kSwitches[] = {
+    {"/?", false, ShowUsage},       {"/nocard", false, NoCard}, {"/debug:", true, DebugLog},
+    {"/break:", true, Breakpoints}, {"/x", false, Workaround},
+};
+
+const SwitchRow* MatchSwitch(const char* arg) {
+  for (const SwitchRow& row : kSwitches) {
+    size_t n = std::strlen(row.name);
+    if (row.prefix ? std::strncmp(arg, row.name, n) == 0 : std::strcmp(arg, row.name) == 0) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// Lowers every argument and applies the switches among them, emptying each one found.
+// Returns kGoOn, or the exit code a switch asked for.
+int ApplySwitches(int argc, char** argv) {
+  for (int i = 0; i < argc; i++) {
+    LowerInPlace(argv[i]);
+    const SwitchRow* row = MatchSwitch(argv[i]);
+    if (row == nullptr) continue;
+    int code = row->apply(argv[i] + std::strlen(row->name));
+    argv[i][0] = '\0';
+    if (code != kGoOn) return code;
+  }
+  return kGoOn;
+}
+
+void RunPreferences() {
+  Args.ArgCount = 1;
+  std::strcpy(Args.ArgVector[0], Shell.preferencesFile);
+  Output.VerboseMask = 0;
+  Value result;
+  bool loaded = RunScript(false, Args.ArgCount, Args.ArgVector, &result);
+  Output.VerboseMask = CH_ALL;
+  if (loaded) OutPrintf(CH_ALL, "User preferences loaded from '%s'.\n\n", Shell.preferencesFile);
+}
+
+// Copies the words that are not switches into the argument vector, each cut to a slot's size.
+int CopyCommandWords(int argc, char** argv) {
+  int count = 0;
+  for (int i = 1; i < argc && count < kMaxArgs; i++) {
+    if (argv[i][0] == '\0') continue;  // an emptied switch, wherever it stood
+    std::strncpy(Args.ArgVector[count], argv[i], kArgSize - 1);
+    Args.ArgVector[count][kArgSize - 1] = '\0';
+    Args.ArgCount = ++count;
+  }
+  return count;
+}
+
+int RunCommandLine(int count) {
+  Output.HaltLines = 0;
+  Value result;
+  return DispatchCommand(count, Args.ArgVector, &result) ? 0 : 1;
+}
+
+// Prints the prompt and reads a line until one is not empty; false at the end of input.
+bool ReadCommandLine(char* line) {
+  do {
+    OutPrintf(CH_CMD, "%s", Shell.prompt);
+    if (!ConsoleReadLine(line, kLineSize)) return false;
+  } while (line[0] == '\0');
+  return true;
+}
+
+void PromptLoop() {
+  while (!Shell.QuitRequested) {
+    char line[kLineSize] = {};
+    Output.LineCount = 0;
+    if (!ReadCommandLine(line)) break;  // the end of piped input quits like Q
+    bool executed = false;
+    ExecuteLine(line, std::strlen(line), &executed);
+    if (executed) OutPrintf(CH_CMD, "\n");
+  }
+}
+
+}  // namespace
+
+int VornMain(int argc, char** argv) {
+  InitStringLists();
+  int code = ApplySwitches(argc, argv);
+  if (code != kGoOn) return code;
+  RunPreferences();
+  int words = CopyCommandWords(argc, argv);
+  if (words > 0) return RunCommandLine(words);
+  PromptLoop();
+  return 0;
+}

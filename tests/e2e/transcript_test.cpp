@@ -1,0 +1,215 @@
+// Runs the real vorn program on the cases of the transcript files and compares its output and
+// exit code exactly. Each case runs in a fresh directory against a fresh simulated board.
+//
+// Transcript format, one case after another:
+//   === name          starts a case
+//   $ args...         the command line after "vorn" (blank-separated; '...' keeps blanks)
+//   % file NAME       creates a file in the case's directory from the "| " lines that follow
+//   < text            a line of standard input (a bare "<" is an empty line)
+//   > text            a line of expected output (a bare ">" is an empty line)
+//   >| text           expected output without a line end (the last prompt, usually)
+//   ? N               the expected exit code
+// Lines starting with "#" are comments.
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+  std::string name;
+  std::string source;  // file:line, for failure messages
+  std::vector<std::string> args;
+  std::vector<std::pair<std::string, std::string>> files;
+  std::string input;
+  std::string expected;
+  int exitCode = 0;
+};
+
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (char c : text) {
+    if (c == '\'') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (c == ' ' && !quoted) {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+// The text after a marker of prefix characters and the one blank that may follow it.
+std::string Rest(const std::string& line, size_t prefix) {
+  if (line.size() > prefix && line[prefix] == ' ') prefix++;
+  return line.size() > prefix ? line.substr(prefix) : std::string();
+}
+
+std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
+  std::vector<Case> cases;
+  std::ifstream in(path);
+  std::string line;
+  int lineNo = 0;
+  std::string* fileBody = nullptr;
+  while (std::getline(in, line)) {
+    lineNo++;
+    if (line.rfind("===", 0) == 0) {
+      cases.emplace_back();
+      cases.back().name = stem + "_" + std::to_string(cases.size());
+      cases.back().source = path + ":" + std::to_string(lineNo) + " " + Rest(line, 3);
+      fileBody = nullptr;
+      continue;
+    }
+    if (cases.empty() || line.empty() || line[0] == '#') continue;
+    Case& c = cases.back();
+    if (line.rfind("$ ", 0) == 0) {
+      c.args = SplitCommandLine(Rest(line, 1));
+    } else if (line.rfind("% file ", 0) == 0) {
+      c.files.emplace_back(Rest(line, 6), "");
+      fileBody = &c.files.back().second;
+    } else if (line[0] == '|' && fileBody != nullptr) {
+      *fileBody += Rest(line, 1) + "\n";
+    } else if (line[0] == '<') {
+      c.input += Rest(line, 1) + "\n";
+    } else if (line.rfind(">|", 0) == 0) {
+      c.expected += Rest(line, 2);
+    } else if (line[0] == '>') {
+      c.expected += Rest(line, 1) + "\n";
+    } else if (line[0] == '?') {
+      c.exitCode = std::atoi(Rest(line, 1).c_str());
+    }
+  }
+  return cases;
+}
+
+std::vector<Case> LoadAll() {
+  std::vector<Case> all;
+  DIR* dir = opendir(TRANSCRIPT_DIR);
+  if (dir == nullptr) return all;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(dir)) {
+    std::string n = e->d_name;
+    if (n.size() > 3 && n.substr(n.size() - 3) == ".vt") names.push_back(n);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  for (const std::string& n : names) {
+    auto cases = LoadFile(std::string(TRANSCRIPT_DIR) + "/" + n, n.substr(0, n.size() - 3));
+    all.insert(all.end(), cases.begin(), cases.end());
+  }
+  return all;
+}
+
+struct RunResult {
+  std::string output;
+  int exitCode = -1;
+  bool timedOut = false;
+};
+
+void WriteFile(const std::string& path, const std::string& body) {
+  std::ofstream(path, std::ios::binary) << body;
+}
+
+RunResult RunVorn(const Case& c, const std::string& dir) {
+  for (const auto& [name, body] : c.files) WriteFile(dir + "/" + name, body);
+  int inPipe[2], outPipe[2];
+  if (pipe(inPipe) != 0 || pipe(outPipe) != 0) return {};
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(outPipe[1], 2);
+    close(inPipe[1]);
+    close(outPipe[0]);
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    std::string board = "VORN_BOARD=sim:" + dir + "/board.img";
+    putenv(board.data());
+    std::string lock = "QDXBOARD=e2e" + std::to_string(getpid());
+    putenv(lock.data());
+    std::vector<char*> argv{const_cast<char*>(VORN_BINARY)};
+    for (const std::string& a : c.args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(VORN_BINARY, argv.data());
+    _exit(127);
+  }
+  close(inPipe[0]);
+  close(outPipe[1]);
+  signal(SIGPIPE, SIG_IGN);
+  if (!c.input.empty()) {
+    ssize_t ignored = write(inPipe[1], c.input.data(), c.input.size());
+    (void)ignored;
+  }
+  close(inPipe[1]);
+  RunResult r;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  char buf[4096];
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd p{outPipe[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+      r.timedOut = true;
+      kill(pid, SIGKILL);
+      break;
+    }
+    ssize_t n = read(outPipe[0], buf, sizeof buf);
+    if (n <= 0) break;
+    r.output.append(buf, static_cast<size_t>(n));
+  }
+  close(outPipe[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return r;
+}
+
+// Failure messages name the case by its place in the transcript file.
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.source;
+}
+
+class Transcript : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Transcript, MatchesOutputAndExitCode) {
+  const Case& c = GetParam();
+  char tmpl[] = "/tmp/vorn-e2e-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  RunResult r = RunVorn(c, tmpl);
+  std::string cleanup = std::string("rm -rf ") + tmpl;
+  EXPECT_EQ(std::system(cleanup.c_str()), 0);
+  SCOPED_TRACE(c.source);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.output, c.expected);
+  EXPECT_EQ(r.exitCode, c.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(LoadAll()),
+                         [](const ::testing::TestParamInfo<Case>& param) {
+                           return param.param.name;
+                         });
+
+}  // namespace
