@@ -5,6 +5,8 @@
 #include "script/helper.h"
 #include "script/runner.h"
 #include "script/string_list.h"
+#include "script/token_hook.h"
+#include "script/tokens.h"
 #include "shell/dispatch.h"
 #include "shell/output.h"
 #include "shell/shell.h"
@@ -141,6 +143,9 @@ void PromptLoop() {
 
 int VornMain(int argc, char** argv) {
   InitStringLists();
+  InstallTokenHook([](std::string_view token, Value* value, const char** message) {
+    return GetToken(token, value, false, message);
+  });
   int code = ApplySwitches(argc, argv);
   if (code != kGoOn) return code;
   RunPreferences();
