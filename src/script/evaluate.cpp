@@ -1,6 +1,6 @@
 #include "script/evaluate.h"
 
-#include <cctype>
+#include <cstdint>
 
 #include "script/expression_text.h"
 #include "script/operand.h"
@@ -76,9 +76,42 @@ bool WrappedInBrackets(std::string_view text) {
   return false;
 }
 
-bool SameNoCase(char a, char b) {
-  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+unsigned char FoldCase(char c) {
+  return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
 }
+
+bool SameNoCase(char a, char b) {
+  return FoldCase(a) == FoldCase(b);
+}
+
+// The characters (case folded) that stand outside brackets and quotes. A pattern whose operator
+// characters are not all among them cannot fit, which spares most rows their search.
+class TopLevelChars {
+ public:
+  explicit TopLevelChars(std::string_view text) {
+    BracketScan scan(text);
+    for (size_t i = 0; i < text.size(); i++) {
+      if (scan.AtTop()) Add(FoldCase(text[i]));
+      scan.Step(i);
+    }
+  }
+  bool MayFit(std::string_view pattern) const {
+    bool refused = false;
+    for (char c : pattern) {
+      if (c == '{' || c == '}') {
+        refused = c == '{';
+      } else if (c != 'e' && !refused && !Has(FoldCase(c))) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  void Add(unsigned char c) { bits_[c / 64] |= uint64_t{1} << (c % 64); }
+  bool Has(unsigned char c) const { return (bits_[c / 64] >> (c % 64)) & 1; }
+  uint64_t bits_[4] = {};
+};
 
 bool RunAt(std::string_view text, size_t at, std::string_view run) {
   if (text.size() - at < run.size()) return false;
@@ -183,7 +216,9 @@ int EvaluateText(std::string_view text, Value* result, const char* scope, const 
   }
   int pos = 0;
   bool split = false;
+  TopLevelChars present(text);
   for (const OperatorRow& row : OperatorTable) {
+    if (!present.MayFit(row.pattern)) continue;
     OperandSpans spans;
     int errorAt = 0;
     Fit fit = FitPattern(row.pattern, text, &spans, &errorAt);
