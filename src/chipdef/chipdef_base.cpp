@@ -141,19 +141,39 @@ bool ChipDefBase::FindFeature(const char* name, uint32_t* index) {
     const char c = name[i];
     lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  const std::string_view key(lower, len);
-  // From the feature found last to the end, then from the start up to it.
-  const size_t count = m_Features.size();
-  const size_t start = m_FeatCacheIndex < count ? m_FeatCacheIndex : 0;
-  for (size_t n = 0; n < count; n++) {
-    const size_t i = (start + n) % count;
-    const FeatureRec& f = m_Features[i];
-    if (f.KeyName.size() != len || f.KeyName != key || !IsForProduct(f.Product)) continue;
-    m_FeatCacheIndex = static_cast<uint32_t>(i);
+  const auto first = m_KeyIndex.find(std::string_view(lower, len));
+  if (first == m_KeyIndex.end()) return false;
+  // The first visible record from the feature found last to the end, else from the start.
+  uint32_t found = kAllOnes;
+  for (uint32_t i = first->second; i != kAllOnes; i = m_NextSameKey[i]) {
+    if (!IsForProduct(m_Features[i].Product)) continue;
+    if (i >= m_FeatCacheIndex) {
+      found = i;
+      break;
+    }
+    if (found == kAllOnes) found = i;
+  }
+  if (found != kAllOnes) {
+    m_FeatCacheIndex = found;
     std::memcpy(m_FeatCacheName, name, len + 1);
     m_FeatCacheValid = true;
-    *index = m_FeatCacheIndex;
+    *index = found;
     return true;
   }
   return false;
+}
+
+void ChipDefBase::BuildKeyIndex() {
+  m_KeyIndex.clear();
+  m_KeyIndex.reserve(m_Features.size());
+  m_NextSameKey.assign(m_Features.size(), kAllOnes);
+  for (size_t i = m_Features.size(); i-- > 0;) {
+    const std::string& key = m_Features[i].KeyName;
+    if (key.empty()) continue;
+    auto [slot, added] = m_KeyIndex.try_emplace(key, static_cast<uint32_t>(i));
+    if (!added) {
+      m_NextSameKey[i] = slot->second;
+      slot->second = static_cast<uint32_t>(i);
+    }
+  }
 }

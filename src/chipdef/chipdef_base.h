@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct StringList;
@@ -144,6 +145,7 @@ class ChipDefBase {
   // Appends a loader message (format with its one argument) unless the buffer is nearly full.
   void ChipDefError(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void InvalidateCaches();
+  void BuildKeyIndex();
 
   std::vector<ProductRec> m_Products;
   std::vector<CategoryRec> m_Categories;
@@ -160,4 +162,8 @@ class ChipDefBase {
   bool m_FeatCacheValid = false;
   uint32_t m_FeatCacheIndex = 0;
   char m_FeatCacheName[kMaxKeyLen] = "invalid";
+  // Every key's first feature, and for each feature the next one of the same key (kAllOnes:
+  // none), so that a lookup visits only the records of its key, in table order.
+  std::unordered_map<std::string_view, uint32_t> m_KeyIndex;
+  std::vector<uint32_t> m_NextSameKey;
 };

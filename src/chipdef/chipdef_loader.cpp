@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "chipdef/chipdef_base.h"
 #include "chipdef/fatal.h"
@@ -85,6 +87,8 @@ struct ChipDefLoader {
   ChipDefBase& M;
   // Whether MIN and MAX were given on the open FEATURE.
   bool MinGiven = false, MaxGiven = false;
+  // How often each key name has been stored so far (the records do not move while loading).
+  std::unordered_map<std::string_view, uint32_t> KeyCounts;
 
   static void XMLCALL Start(void* data, const XML_Char* name, const XML_Char** atts) {
     auto* self = static_cast<ChipDefLoader*>(data);
@@ -294,10 +298,9 @@ struct ChipDefLoader {
     if (f->KeyName.empty()) {
       M.ChipDefError("CHIPDEF ERROR: %ldth FEATURE doesn't have a KEYNAME.\n", before);
     } else if (f->KeyName != "reserved") {
-      for (long i = 0; i < before; i++) {
-        if (M.m_Features[static_cast<size_t>(i)].KeyName == f->KeyName) {
-          M.ChipDefError("CHIPDEF ERROR: %s is defined twice.\n", f->KeyName.c_str());
-        }
+      // One message for every earlier definition of the key.
+      for (uint32_t n = KeyCounts[f->KeyName]++; n > 0; n--) {
+        M.ChipDefError("CHIPDEF ERROR: %s is defined twice.\n", f->KeyName.c_str());
       }
     }
     if (f->Type == 0)
@@ -405,6 +408,7 @@ void ChipDefBase::LoadChipDef(const char* const* lines, size_t count) {
   }
   m_TempFValues = std::vector<FValueRec>();
   m_InFeature = false;
+  BuildKeyIndex();
 }
 
 void ChipDefBase::AssembleSpans() {
