@@ -20,8 +20,9 @@ struct ParserDeleter {
 };
 using ParserPtr = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter>;
 
+// Most names differ in their first character, which spares the call.
 bool Is(const XML_Char* a, const char* b) {
-  return std::strcmp(a, b) == 0;
+  return a[0] == b[0] && std::strcmp(a, b) == 0;
 }
 
 uint32_t Hex(const XML_Char* text) {
