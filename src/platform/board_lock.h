@@ -1,0 +1,7 @@
+// PLACEHOLDER until the lock lands.
+#pragma once
+class BridgeLockHold {
+ public:
+  BridgeLockHold();
+  ~BridgeLockHold();
+};
