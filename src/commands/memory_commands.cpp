@@ -41,9 +41,13 @@ void WriteUnit(uint32_t address, uint32_t unit, uint32_t value) {
   qvWriteMemory32(address, value);
 }
 
-uint32_t UnitMask(uint32_t unit) { return unit >= 4 ? 0xFFFFFFFFu : (1u << (8 * unit)) - 1; }
+uint32_t UnitMask(uint32_t unit) {
+  return unit >= 4 ? 0xFFFFFFFFu : (1u << (8 * unit)) - 1;
+}
 
-char Printable(uint32_t byte) { return byte >= 32 && byte <= 126 ? static_cast<char>(byte) : '.'; }
+char Printable(uint32_t byte) {
+  return byte >= 32 && byte <= 126 ? static_cast<char>(byte) : '.';
+}
 
 // "ADDRESS:  VALUE  'chars" of a one-location line, without its ending.
 void PrintLocationStart(uint32_t address, uint32_t unit, uint32_t value) {
@@ -69,8 +73,7 @@ struct CommandHelp {
 const char* const kReadTerms[] = {
     " 8|16|32   - Unit size in bits; without it the last one is used (R starts with 16).\n",
     " Addr      - Address to read (hexadecimal, or an expression). Without an address, or\n",
-    "             with \".\", the first address of the last R is read again.\n",
-    nullptr};
+    "             with \".\", the first address of the last R is read again.\n", nullptr};
 const char* const kWriteTerms[] = {
     " 8|16|32   - Unit size in bits; without it the last one is used (W starts with 16).\n",
     " StartAddr - First address to write; \".\" and \"..\" step back one or two lengths.\n",
@@ -86,8 +89,7 @@ const char* const kFillTerms[] = {
     " 8|16|32   - Unit size in bits; without it the last one is used (F starts with 16).\n",
     " StartAddr - First address to fill.\n",
     " EndAddr   - Last address to fill (included), or Len as L followed by a unit count.\n",
-    " Data      - Values or quoted text, repeated over the range.\n",
-    nullptr};
+    " Data      - Values or quoted text, repeated over the range.\n", nullptr};
 const char* const kDumpTerms[] = {
     " 8|16|32   - Unit size in bits; without it the last one is used (D starts with 8).\n",
     " StartAddr - First address to show; without it D goes on where it ended.\n",
@@ -97,8 +99,7 @@ const char* const kSearchTerms[] = {
     " 8|16|32   - Unit size in bits; without it the last one is used (S starts with 8).\n",
     " StartAddr - First address to search from.\n",
     " EndAddr   - Last start address of a match, or Len as L followed by a unit count.\n",
-    " Data      - The sequence of values or quoted text to find.\n",
-    nullptr};
+    " Data      - The sequence of values or quoted text to find.\n", nullptr};
 
 const CommandHelp kReadHelp = {"[Addr1 Addr2 Addr3 ...]",
                                " Reads memory at the Addr locations given.\n", kReadTerms};
@@ -125,7 +126,9 @@ bool ShowHelp(const char* word, const CommandHelp& help) {
   return true;
 }
 
-bool WantsHelp(ArgSlot* argv) { return argv[1][0] == '?'; }
+bool WantsHelp(ArgSlot* argv) {
+  return argv[1][0] == '?';
+}
 
 bool BadData(ArgSlot* argv, int index) {
   return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid data parameter.\n", argv[index]);
@@ -190,7 +193,8 @@ void FormatUnit(char* out, size_t size, uint32_t unit, bool present, uint32_t va
   if (!present) {
     std::snprintf(out, size, "%s", kAbsent[unit - 1]);
   } else {
-    std::snprintf(out, size, "%0*lX ", static_cast<int>(unit * 2), static_cast<unsigned long>(value));
+    std::snprintf(out, size, "%0*lX ", static_cast<int>(unit * 2),
+                  static_cast<unsigned long>(value));
   }
 }
 
@@ -227,7 +231,9 @@ bool ParseRange(ArgSlot* argv, MemorySettings& s, uint32_t* unit, uint32_t* star
 
 }  // namespace
 
-void ResetMemoryCommands() { Memory = MemoryCommandState{}; }
+void ResetMemoryCommands() {
+  Memory = MemoryCommandState{};
+}
 
 bool CmdRead(int argc, ArgSlot* argv, Value* result) {
   if (WantsHelp(argv)) return ShowHelp(argv[0], kReadHelp);

@@ -25,7 +25,9 @@ int AskAbort() {
 
 }  // namespace
 
-void SetAssertResponder(AssertResponder responder) { Responder = responder; }
+void SetAssertResponder(AssertResponder responder) {
+  Responder = responder;
+}
 
 int HalAssert(const char* format, ...) {
   int count = std::printf("ASSERT - ");

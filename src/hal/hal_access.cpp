@@ -11,7 +11,8 @@ namespace {
 uint32_t ReadRegister(uint32_t index, uint32_t width, uint32_t (*read)(uint32_t)) {
   if (BreakpointsActive()) BreakpointHook(index, kAccessRead, kHookBefore, 0, width);
   uint32_t value = read(index);
-  if (AccessLogActive()) RecordAccess(EventFor(kEvRegRead8, width), index, value, nullptr, width, 0);
+  if (AccessLogActive())
+    RecordAccess(EventFor(kEvRegRead8, width), index, value, nullptr, width, 0);
   if (BreakpointsActive()) BreakpointHook(index, kAccessRead, kHookAfter, value, width);
   return value;
 }
@@ -24,8 +25,10 @@ void WriteRegister(uint32_t index, uint32_t value, uint32_t width,
   }
   write(index, value);
   if (Hal.traceOn) {
-    if (width == 1) std::printf("   HAL [%04lX] W:%02X\n", static_cast<unsigned long>(index), value);
-    if (width == 2) std::printf("   HAL [%04lX] W:%04X\n", static_cast<unsigned long>(index), value);
+    if (width == 1)
+      std::printf("   HAL [%04lX] W:%02X\n", static_cast<unsigned long>(index), value);
+    if (width == 2)
+      std::printf("   HAL [%04lX] W:%04X\n", static_cast<unsigned long>(index), value);
     if (width == 4) {
       std::printf("   HAL [%04lX] W:%08lX\n", static_cast<unsigned long>(index),
                   static_cast<unsigned long>(value));
@@ -45,9 +48,15 @@ uint16_t ModifyRegister(uint32_t index, AccessEvent event, Op op) {
 
 }  // namespace
 
-uint32_t qvReadReg8(uint32_t index) { return ReadRegister(index, 1, Hal.dispatch.readReg8); }
-uint32_t qvReadReg16(uint32_t index) { return ReadRegister(index, 2, Hal.dispatch.readReg16); }
-uint32_t qvReadReg32(uint32_t index) { return ReadRegister(index, 4, Hal.dispatch.readReg32); }
+uint32_t qvReadReg8(uint32_t index) {
+  return ReadRegister(index, 1, Hal.dispatch.readReg8);
+}
+uint32_t qvReadReg16(uint32_t index) {
+  return ReadRegister(index, 2, Hal.dispatch.readReg16);
+}
+uint32_t qvReadReg32(uint32_t index) {
+  return ReadRegister(index, 4, Hal.dispatch.readReg32);
+}
 
 void qvWriteReg8(uint32_t index, uint32_t value) {
   WriteRegister(index, value & 0xFF, 1, Hal.dispatch.writeReg8);
@@ -60,7 +69,8 @@ void qvWriteReg32(uint32_t index, uint32_t value) {
 }
 
 uint16_t qvModifyReg16(uint32_t index, uint16_t mask, uint16_t value) {
-  return ModifyRegister(index, kEvModify8, [&] { return Hal.dispatch.modifyReg16(index, mask, value); });
+  return ModifyRegister(index, kEvModify8,
+                        [&] { return Hal.dispatch.modifyReg16(index, mask, value); });
 }
 uint16_t qvSetBitsReg16(uint32_t index, uint16_t bits) {
   return ModifyRegister(index, kEvSetBits8, [&] { return Hal.dispatch.setBitsReg16(index, bits); });
@@ -121,8 +131,7 @@ void LogMemoryWrite(uint32_t address, uint32_t value, uint32_t width, uint32_t c
 }
 
 template <typename T>
-void BlockRead(uint32_t address, T* buffer, uint32_t count,
-               void (*read)(uint32_t, T*, uint32_t)) {
+void BlockRead(uint32_t address, T* buffer, uint32_t count, void (*read)(uint32_t, T*, uint32_t)) {
   if (buffer == nullptr || count == 0) return;
   read(address, buffer, count);
   if (AccessLogActive()) {
@@ -151,8 +160,8 @@ void BlockWrite(uint32_t address, const T* buffer, uint32_t count,
 }
 
 template <typename T>
-void RectWrite(uint32_t address, const T* buffer, uint32_t count, uint32_t width,
-               uint32_t stride, void (*write)(uint32_t, const T*, uint32_t, uint32_t, uint32_t)) {
+void RectWrite(uint32_t address, const T* buffer, uint32_t count, uint32_t width, uint32_t stride,
+               void (*write)(uint32_t, const T*, uint32_t, uint32_t, uint32_t)) {
   if (buffer == nullptr || count == 0) return;
   if (AccessLogActive()) {
     RecordAccess(EventFor(kEvMemRectWrite8, sizeof(T)), address, count, buffer, width, stride);
@@ -162,7 +171,9 @@ void RectWrite(uint32_t address, const T* buffer, uint32_t count, uint32_t width
 
 }  // namespace
 
-uint32_t qvReadMemory8(uint32_t address) { return ReadMemory(address, 1, Hal.dispatch.readMemory8); }
+uint32_t qvReadMemory8(uint32_t address) {
+  return ReadMemory(address, 1, Hal.dispatch.readMemory8);
+}
 uint32_t qvReadMemory16(uint32_t address) {
   return ReadMemory(address, 2, Hal.dispatch.readMemory16);
 }

@@ -73,16 +73,18 @@ int qvAcquireController() {
   return 1;
 }
 
-bool qvIsAcquired() { return Hal.windowBase[0] != 0; }
+bool qvIsAcquired() {
+  return Hal.windowBase[0] != 0;
+}
 
 void qvGetVersionInfo(const char* program, const char* title, const char* revision, char* buffer,
                       size_t size) {
   if (buffer == nullptr || size == 0) return;
   std::string_view chip = FieldText(qvHclData.chipId);
-  int n = std::snprintf(buffer, size, "%.*s%s - %s - Build %u [L:%u]\n%s\nConfiguration CRC %04Xh (%s)\n",
-                        static_cast<int>(chip.size()), chip.data(), program, title,
-                        BuildNumber(revision), BuildNumber(kHalRevision), kAttribution,
-                        qvHclData.crc, CrcStatus());
+  int n = std::snprintf(
+      buffer, size, "%.*s%s - %s - Build %u [L:%u]\n%s\nConfiguration CRC %04Xh (%s)\n",
+      static_cast<int>(chip.size()), chip.data(), program, title, BuildNumber(revision),
+      BuildNumber(kHalRevision), kAttribution, qvHclData.crc, CrcStatus());
   std::string_view description = FieldText(qvHclData.description);
   if (!description.empty() && n >= 0 && static_cast<size_t>(n) < size) {
     std::snprintf(buffer + n, size - n, ", Description:\n%.*s\n",
@@ -94,7 +96,8 @@ void qvGetVersionInfo(const char* program, const char* title, const char* revisi
 uint32_t qvGetLastError(char* buffer, size_t size) {
   uint32_t code = Hal.lastError;
   if (buffer != nullptr && size > 0) {
-    const char* text = code < std::size(kErrorTexts) ? kErrorTexts[code] : kErrorTexts[kHalUnspecified];
+    const char* text =
+        code < std::size(kErrorTexts) ? kErrorTexts[code] : kErrorTexts[kHalUnspecified];
     std::snprintf(buffer, size, code == kHalOk ? "%s" : "ERROR: %s", text);
   }
   return code;

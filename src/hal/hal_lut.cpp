@@ -19,7 +19,9 @@ constexpr uint32_t kMemSaddr0 = 0x0182;          // MEM_SADDR_0 (and _1 above it
 constexpr uint32_t kMemPort = 0x018C;            // MEM_ACCESS_PORT
 constexpr uint32_t kLutEntries = 256;
 
-LutPorts PortsOf(uint32_t window) { return window == kPip2LutWindow ? kPip2Lut : kLcdLut; }
+LutPorts PortsOf(uint32_t window) {
+  return window == kPip2LutWindow ? kPip2Lut : kLcdLut;
+}
 
 // An entry goes through the data port as green * 100h + blue, then red.
 void WriteEntry(const LutPorts& lut, const uint8_t* rgb) {

@@ -30,10 +30,18 @@ T* WindowCell(uint32_t window, uint32_t offset) {
 
 }  // namespace
 
-uint32_t halReadRaw8(uint32_t offset) { return RawRead(offset, 1); }
-uint32_t halReadRaw16(uint32_t offset) { return RawRead(offset, 2); }
-uint32_t halReadRaw32(uint32_t offset) { return RawRead(offset, 4); }
-void halWriteRaw8(uint32_t offset, uint32_t value) { RawWrite(offset, 1, value, "halWriteRaw8"); }
+uint32_t halReadRaw8(uint32_t offset) {
+  return RawRead(offset, 1);
+}
+uint32_t halReadRaw16(uint32_t offset) {
+  return RawRead(offset, 2);
+}
+uint32_t halReadRaw32(uint32_t offset) {
+  return RawRead(offset, 4);
+}
+void halWriteRaw8(uint32_t offset, uint32_t value) {
+  RawWrite(offset, 1, value, "halWriteRaw8");
+}
 void halWriteRaw16(uint32_t offset, uint32_t value) {
   RawWrite(offset, 2, value, "halWriteRaw16");
 }
@@ -56,10 +64,12 @@ uint32_t qvReadBar32(uint32_t window, uint32_t offset) {
   return qvBarIsMapped(window) ? *WindowCell<volatile uint32_t>(window, offset) : 0;
 }
 void qvWriteBar8(uint32_t window, uint32_t offset, uint32_t value) {
-  if (qvBarIsMapped(window)) *WindowCell<volatile uint8_t>(window, offset) = static_cast<uint8_t>(value);
+  if (qvBarIsMapped(window))
+    *WindowCell<volatile uint8_t>(window, offset) = static_cast<uint8_t>(value);
 }
 void qvWriteBar16(uint32_t window, uint32_t offset, uint32_t value) {
-  if (qvBarIsMapped(window)) *WindowCell<volatile uint16_t>(window, offset) = static_cast<uint16_t>(value);
+  if (qvBarIsMapped(window))
+    *WindowCell<volatile uint16_t>(window, offset) = static_cast<uint16_t>(value);
 }
 void qvWriteBar32(uint32_t window, uint32_t offset, uint32_t value) {
   if (qvBarIsMapped(window)) *WindowCell<volatile uint32_t>(window, offset) = value;

@@ -27,20 +27,20 @@ struct HclRegPair {
 
 // Packed and little-endian, exactly as the record is laid out in the program image.
 struct QvHclData {
-  char halId[16];           // "77Q41 HAL EXE"
-  char description[256];    // configuration description
-  char lcdStrings[512];     // parallel LCD strings pool
-  uint16_t recordSize;      // 7294
-  uint16_t crc;             // CRC-16/CCITT-FALSE of the bytes from kHclCrcStart on
-  char chipId[8];           // "77Q41"
-  uint16_t endianDetect;    // 1234h
+  char halId[16];         // "77Q41 HAL EXE"
+  char description[256];  // configuration description
+  char lcdStrings[512];   // parallel LCD strings pool
+  uint16_t recordSize;    // 7294
+  uint16_t crc;           // CRC-16/CCITT-FALSE of the bytes from kHclCrcStart on
+  char chipId[8];         // "77Q41"
+  uint16_t endianDetect;  // 1234h
   uint16_t alignment;
-  uint32_t clki;            // CLKI frequency in Hz
-  uint32_t physBase;        // physical base memory address of the board
-  uint32_t regOffset;       // physical register address offset
-  uint32_t memOffset;       // physical memory address offset
-  uint32_t hclFlags;        // HCL information flags
-  uint8_t usbInfo[6];       // configuration of the bridge's MGE interface
+  uint32_t clki;       // CLKI frequency in Hz
+  uint32_t physBase;   // physical base memory address of the board
+  uint32_t regOffset;  // physical register address offset
+  uint32_t memOffset;  // physical memory address offset
+  uint32_t hclFlags;   // HCL information flags
+  uint8_t usbInfo[6];  // configuration of the bridge's MGE interface
   uint32_t panelSequence[kPanelSequenceEntries];
   HclRegPair regTable[kRegisterTableEntries];
 };

@@ -18,16 +18,20 @@
 namespace {
 
 // Registers of the memory access path.
-constexpr uint32_t kMemSaddr0 = 0x0182;    // MEM_SADDR_0: address bits 15-1, bit 0 read flag
-constexpr uint32_t kMemSaddr1 = 0x0184;    // MEM_SADDR_1: address bits 31-16 (31: rectangle)
-constexpr uint32_t kMemPort = 0x018C;      // MEM_ACCESS_PORT
+constexpr uint32_t kMemSaddr0 = 0x0182;      // MEM_SADDR_0: address bits 15-1, bit 0 read flag
+constexpr uint32_t kMemSaddr1 = 0x0184;      // MEM_SADDR_1: address bits 31-16 (31: rectangle)
+constexpr uint32_t kMemPort = 0x018C;        // MEM_ACCESS_PORT
 constexpr uint32_t kMemRectOffset = 0x0194;  // MEM_WR_ADDR_OFF: stride * 2 - 2
 constexpr uint32_t kMemRectWidth = 0x0196;   // MEM_WR_ADDR_W: width * 2 - 2
 constexpr uint32_t kReadBit = 1;
 constexpr uint32_t kRectangleFlag = 0x80000000u;
 
-uint32_t WriteAddress(uint32_t index) { return Hal.bridgeRegBase + index; }
-uint32_t ReadAddress(uint32_t index) { return Hal.bridgeRegBase + index + kReadBit; }
+uint32_t WriteAddress(uint32_t index) {
+  return Hal.bridgeRegBase + index;
+}
+uint32_t ReadAddress(uint32_t index) {
+  return Hal.bridgeRegBase + index + kReadBit;
+}
 
 void CheckEven(uint32_t index, const char* op) {
   if (index & 1) HalAssert("%s() Index must be even.", op);
@@ -84,7 +88,9 @@ void SetWriteRectangle(uint32_t width, uint32_t stride) {
 
 // ---- acquire and initialise ----
 
-bool Acquire() { return OpenBridgeBoard(0, Hal.bridgeDevice, qvHclData.usbInfo); }
+bool Acquire() {
+  return OpenBridgeBoard(0, Hal.bridgeDevice, qvHclData.usbInfo);
+}
 
 uint32_t InitialiseRegisters() {
   if (Hal.windowBase[0] == 0) {
@@ -140,8 +146,9 @@ uint16_t ReadModifyWrite(uint32_t index, const char* op, Change change) {
 }
 
 uint16_t ModifyReg16(uint32_t index, uint16_t mask, uint16_t value) {
-  return ReadModifyWrite(index, "qvModifyReg16",
-                         [=](uint16_t old) { return static_cast<uint16_t>((old & ~mask) | value); });
+  return ReadModifyWrite(index, "qvModifyReg16", [=](uint16_t old) {
+    return static_cast<uint16_t>((old & ~mask) | value);
+  });
 }
 
 uint16_t ClearBitsReg16(uint32_t index, uint16_t bits) {
@@ -220,8 +227,12 @@ uint32_t ReadMemory8(uint32_t address) {
   uint32_t word = ReadMemory(address, 2, "qvReadMemory8");
   return address & 1 ? word >> 8 : word & 0xFF;
 }
-uint32_t ReadMemory16(uint32_t address) { return ReadMemory(address, 2, "qvReadMemory16"); }
-uint32_t ReadMemory32(uint32_t address) { return ReadMemory(address, 4, "qvReadMemory32"); }
+uint32_t ReadMemory16(uint32_t address) {
+  return ReadMemory(address, 2, "qvReadMemory16");
+}
+uint32_t ReadMemory32(uint32_t address) {
+  return ReadMemory(address, 4, "qvReadMemory32");
+}
 
 // The port moves whole words, so a byte is merged into the word that holds it, read and
 // written back under one hold of the lock.
@@ -248,8 +259,7 @@ void WriteMemory32(uint32_t address, uint32_t value) {
 }
 
 template <typename T>
-void WriteBlock(uint32_t address, const T* buffer, uint32_t count, bool rectangle,
-                const char* op) {
+void WriteBlock(uint32_t address, const T* buffer, uint32_t count, bool rectangle, const char* op) {
   BridgeLockHold lock;
   SetMemoryAddress(address, false, rectangle, op);
   BlockWrite(kMemPort, buffer, count * static_cast<uint32_t>(sizeof(T)), op);
@@ -283,8 +293,7 @@ void FillMemory8(uint32_t address, uint32_t value, uint32_t count) {
 
 // Bytes through the word port: an odd start takes the high byte of one word, the even middle
 // is one block, and an odd last byte is the low byte of one more word.
-void ReadBytes(uint32_t address, uint8_t* buffer, uint32_t count, bool rectangle,
-               const char* op) {
+void ReadBytes(uint32_t address, uint8_t* buffer, uint32_t count, bool rectangle, const char* op) {
   BridgeLockHold lock;
   SetMemoryAddress(address, true, rectangle, op);
   if (address & 1) {
@@ -332,8 +341,8 @@ void BurstWriteMemory8(uint32_t address, const uint8_t* buffer, uint32_t count) 
   }
   WriteBlock(address, packed.data(), words, false, "qvBurstWriteMemory8");
 }
-void BurstWriteRectMemory8(uint32_t address, const uint8_t* buffer, uint32_t count,
-                           uint32_t width, uint32_t stride) {
+void BurstWriteRectMemory8(uint32_t address, const uint8_t* buffer, uint32_t count, uint32_t width,
+                           uint32_t stride) {
   if (count & 1) HalAssert("qvBurstWriteRectMemory8() Count must be even.");
   SetWriteRectangle(width, stride);
   WriteBlock(address, buffer, count, true, "qvBurstWriteRectMemory8");
@@ -356,8 +365,12 @@ void BurstWriteRectMemory32(uint32_t address, const uint32_t* buffer, uint32_t c
 }
 
 // The bridge has no separate bus data port: it is the memory access port.
-uint16_t ReadDataPort() { return static_cast<uint16_t>(ReadReg16(kMemPort)); }
-void WriteDataPort(uint16_t value) { WriteReg16(kMemPort, value); }
+uint16_t ReadDataPort() {
+  return static_cast<uint16_t>(ReadReg16(kMemPort));
+}
+void WriteDataPort(uint16_t value) {
+  WriteReg16(kMemPort, value);
+}
 
 }  // namespace
 

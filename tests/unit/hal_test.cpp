@@ -39,8 +39,8 @@ int RecordingSend(int pipe, const uint8_t* data, size_t len) {
 }
 
 // The simulated bridge, with every packet recorded on its way.
-const PipeOps RecordingPipes = {"recording", SimPipes.open, SimPipes.pipeInfo, RecordingSend,
-                                SimPipes.receive, SimPipes.close};
+const PipeOps RecordingPipes = {"recording",   SimPipes.open,    SimPipes.pipeInfo,
+                                RecordingSend, SimPipes.receive, SimPipes.close};
 
 int Assertions = 0;
 int AnswerContinue() {
@@ -107,7 +107,8 @@ TEST_F(BridgeHal, OddByteBurstsSplitAroundOneBlock) {
   ASSERT_EQ(p.size(), 2u);
   EXPECT_EQ(p[0].count, 2u);  // the high byte of one word
   EXPECT_EQ(p[1].count, 4u);  // the rest as one block
-  EXPECT_EQ(std::vector<uint8_t>(odd, odd + 5), (std::vector<uint8_t>{0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
+  EXPECT_EQ(std::vector<uint8_t>(odd, odd + 5),
+            (std::vector<uint8_t>{0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
 
   Sent.clear();
   uint8_t even[5] = {};
@@ -116,7 +117,8 @@ TEST_F(BridgeHal, OddByteBurstsSplitAroundOneBlock) {
   ASSERT_EQ(p.size(), 2u);
   EXPECT_EQ(p[0].count, 4u);
   EXPECT_EQ(p[1].count, 2u);  // its low byte is the fifth
-  EXPECT_EQ(std::vector<uint8_t>(even, even + 5), (std::vector<uint8_t>{0xA0, 0xA1, 0xA2, 0xA3, 0xA4}));
+  EXPECT_EQ(std::vector<uint8_t>(even, even + 5),
+            (std::vector<uint8_t>{0xA0, 0xA1, 0xA2, 0xA3, 0xA4}));
 }
 
 TEST_F(BridgeHal, ByteFillOfOddCountAssertsThenFillsWholeWords) {
