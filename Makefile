@@ -50,14 +50,17 @@ fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON \
 	  -DVORN_TESTS=OFF -DVORN_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	@mkdir -p $(FUZZ_BUILD)/logs; \
+	for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  log=$(FUZZ_BUILD)/logs/$$(basename $$f).log; \
 	  echo "== $$f"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=0 2>&1 | tail -3 || exit 1; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=5 -close_fd_mask=1 \
+	    </dev/null >$$log 2>&1 || { tail -40 $$log; exit 1; }; \
+	  grep -a "^Done" $$log; \
 	done
 
 bench: build
 	./$(BUILD)/bench/vorn_bench_startup
-	./$(BUILD)/bench/vorn_bench_evaluate
 
 format:
 	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

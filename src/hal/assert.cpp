@@ -10,12 +10,13 @@
 namespace {
 
 constexpr int kExitAbort = 99;
+AssertResponder Responder = nullptr;
 
 // Rings the bell and reads keys until y, n or Enter; the end of input counts as Enter.
 int AskAbort() {
   for (;;) {
     ConsoleWrite("\a");
-    int key = ConsoleReadByte();
+    int key = Responder != nullptr ? Responder() : ConsoleReadByte();
     if (key < 0) return '\r';
     key = std::tolower(key);
     if (key == 'y' || key == 'n' || key == '\r' || key == '\n') return key;
@@ -23,6 +24,10 @@ int AskAbort() {
 }
 
 }  // namespace
+
+void SetAssertResponder(AssertResponder responder) {
+  Responder = responder;
+}
 
 int HalAssert(const char* format, ...) {
   int count = std::printf("ASSERT - ");

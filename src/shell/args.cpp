@@ -42,10 +42,13 @@ struct WordBuilder {
     }
   }
 
+  // Like every other step of the builder, this consumes at least its first character, so a
+  // word that is already full still moves on.
   void CopyBracketGroup() {
     char open = text[pos];
     char close = open == '(' ? ')' : ']';
-    int depth = 0;
+    Append(text[pos++]);
+    int depth = 1;
     while (More() && len < kGroupLimit) {
       char c = text[pos++];
       Append(c);

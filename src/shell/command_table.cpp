@@ -1,5 +1,7 @@
 #include "shell/command_table.h"
 
+#include "commands/controller_commands.h"
+#include "commands/memory_commands.h"
 #include "script/calc_command.h"
 #include "script/set_command.h"
 #include "shell/output.h"
@@ -31,15 +33,15 @@ const CommandRow CommandTable[kCommandCount] = {
      "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"},
     {BASIC, "set", CmdSet, kAnyBoard,
      "SET [token [expression]]                  - Sets register, feature, $variable"},
-    {BASIC, "r;r8;r16;r32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "r;r8;r16;r32", CmdRead, kNeedsCard,
      "R[8|16|32] [addr1 addr2 ..]               - Reads from memory"},
-    {BASIC, "w;w8;w16;w32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "w;w8;w16;w32", CmdWrite, kNeedsCard,
      "W[8|16|32] [addr [data1 data2 ..]         - Writes to memory"},
-    {BASIC, "f;f8;f16;f32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "f;f8;f16;f32", CmdFill, kNeedsCard,
      "F[8|16|32] start end|len data1 [data2 ..] - Fills memory"},
-    {BASIC, "d;d8;d16;d32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "d;d8;d16;d32", CmdDump, kNeedsCard,
      "D[8|16|32] [start [end|len]]              - Dumps memory to screen"},
-    {BASIC, "s;s8;s16;s32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "s;s8;s16;s32", CmdSearch, kNeedsCard,
      "S[8|16|32] start end|len data1 [data2 ..] - Searches memory for a match"},
     {BASIC, "x;x8;x16;x32;xa;xb", CmdNotImplemented, kNeedsCard,
      "X[A|B][8|16|32] [index [data]]            - Register Get/Set"},
@@ -89,7 +91,7 @@ const CommandRow CommandTable[kCommandCount] = {
      "RUNPATH [path1[ path2 path3 .. pathN]]    - Sets path to run scripts from"},
     {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,
      "SS                                        - Synchronize strides"},
-    {ADVANCED, "ver;version", CmdNotImplemented, kAnyBoard,
+    {ADVANCED, "ver;version", CmdVersion, kAnyBoard,
      "VER                                       - Show build version info"},
     {SCRIPT, "goto", CmdNotImplemented, kAnyBoard,
      "GOTO sectionname                          - Jumps execution to section"},

@@ -1,6 +1,8 @@
 // Program entry: start-up, switches, the command line's command or the prompt loop.
 #include <cstring>
 
+#include "commands/controller_commands.h"
+#include "hal/hal.h"
 #include "platform/console.h"
 #include "script/helper.h"
 #include "script/runner.h"
@@ -139,6 +141,21 @@ void PromptLoop() {
   }
 }
 
+void PrintBanner() {
+  char banner[256];
+  FormatBanner(banner, sizeof banner);
+  OutPrintf(CH_OUT, "%s\n", banner);
+}
+
+// Acquires the controller; on failure prints the HAL's reason and gives false.
+bool AcquireController() {
+  if (qvAcquireController()) return true;
+  char reason[80];
+  qvGetLastError(reason, sizeof reason);
+  OutPrintf(CH_OUT, "%s\n", reason);
+  return false;
+}
+
 }  // namespace
 
 int VornMain(int argc, char** argv) {
@@ -146,8 +163,10 @@ int VornMain(int argc, char** argv) {
   InstallTokenHook([](std::string_view token, Value* value, const char** message) {
     return GetToken(token, value, false, message);
   });
+  PrintBanner();
   int code = ApplySwitches(argc, argv);
   if (code != kGoOn) return code;
+  if (Shell.CardPresent && !AcquireController()) return 1;
   RunPreferences();
   int words = CopyCommandWords(argc, argv);
   if (words > 0) return RunCommandLine(words);

@@ -5,6 +5,7 @@
 //   === name          starts a case
 //   $ args...         the command line after "vorn" (blank-separated; '...' keeps blanks)
 //   % file NAME       creates a file in the case's directory from the "| " lines that follow
+//   % env NAME=VALUE  sets an environment variable for the run ("{dir}" is the case's directory)
 //   < text            a line of standard input (a bare "<" is an empty line)
 //   > text            a line of expected output (a bare ">" is an empty line)
 //   >| text           expected output without a line end (the last prompt, usually)
@@ -37,6 +38,7 @@ struct Case {
   std::string source;  // file:line, for failure messages
   std::vector<std::string> args;
   std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::string> env;
   std::string input;
   std::string expected;
   int exitCode = 0;
@@ -91,6 +93,8 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
     } else if (line.rfind("% file ", 0) == 0) {
       c.files.emplace_back(Rest(line, 6), "");
       fileBody = &c.files.back().second;
+    } else if (line.rfind("% env ", 0) == 0) {
+      c.env.push_back(Rest(line, 5));
     } else if (line[0] == '|' && fileBody != nullptr) {
       *fileBody += Rest(line, 1) + "\n";
     } else if (line[0] == '<') {
@@ -150,6 +154,13 @@ RunResult RunVorn(const Case& c, const std::string& dir) {
     putenv(board.data());
     std::string lock = "QDXBOARD=e2e" + std::to_string(getpid());
     putenv(lock.data());
+    std::vector<std::string> env = c.env;
+    for (std::string& setting : env) {
+      for (size_t at; (at = setting.find("{dir}")) != std::string::npos;) {
+        setting.replace(at, 5, dir);
+      }
+      putenv(setting.data());
+    }
     std::vector<char*> argv{const_cast<char*>(VORN_BINARY)};
     for (const std::string& a : c.args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -60,6 +60,13 @@ TEST(SplitArgs, LongWordsAreCutToTheSlot) {
   EXPECT_STREQ(bracket.words[2], ")");
 }
 
+TEST(SplitArgs, GroupsAfterAFullWordStillMoveOn) {
+  Split s(std::string(300, 'a') + "((([[\"\"]]))) b");
+  ASSERT_EQ(s.count, 2);
+  EXPECT_EQ(std::string(s.words[0]), std::string(255, 'a'));
+  EXPECT_STREQ(s.words[1], "b");
+}
+
 TEST(SplitArgs, StopsAt128Words) {
   std::string text;
   for (int i = 0; i < 200; i++) text += "w ";

@@ -1,0 +1,35 @@
+// Which board VORN talks to, from the VORN_BOARD environment variable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "transport/pipe.h"
+
+enum class BoardBus { Auto, Usb, Sim, Uio, Mem };
+
+struct BoardChoice {
+  BoardBus bus = BoardBus::Auto;
+  // usb: "VVVV:PPPP" or empty for the default ids; sim: the board file or empty for the
+  // default; uio: the device; mem: the physical address in hexadecimal.
+  std::string target;
+};
+
+// Reads a VORN_BOARD text: null, empty or "auto"; "usb" or "usb:VVVV:PPPP"; "sim" or
+// "sim:PATH"; "uio:/dev/uioN"; "mem:ADDRESS". False with a message for anything else.
+bool ParseBoardSetting(const char* text, BoardChoice* choice, std::string* error);
+
+// The pipes to open for a USB bridge board and their target. auto takes a real bridge when one
+// is attached and otherwise the simulated board, announcing it. False with a message for the
+// mapped bus, which this build cannot reach yet.
+struct BridgeRoute {
+  const PipeOps* pipes = nullptr;
+  std::string target;
+};
+bool ChooseBridge(const BoardChoice& choice, BridgeRoute* route, std::string* error);
+
+// The line printed when auto falls back to the simulated board.
+constexpr const char* kNoBoardFound = "!!!!! No board found: using the simulated 77Q41 board.\n";
+
+// Opens the USB transport on the board VORN_BOARD names, printing why when it cannot.
+bool OpenBridgeBoard(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]);

@@ -1,0 +1,208 @@
+#include "transport/usb_transport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/timing.h"
+
+UsbTransportState UsbTransport;
+
+namespace {
+
+constexpr uint64_t kReplyWaitNs = kReplyWaitMs * 1000000ull;
+constexpr uint32_t kAddressMask = 0xFFFFFF;
+
+// One buffer for every packet and reply, grown when a transfer needs more and kept.
+class TransferBuffer {
+ public:
+  ~TransferBuffer() { std::free(bytes_); }
+  uint8_t* Get(size_t size) {
+    if (size > capacity_) {
+      auto* grown = static_cast<uint8_t*>(std::realloc(bytes_, size));
+      if (grown == nullptr) return nullptr;
+      bytes_ = grown;
+      capacity_ = size;
+    }
+    return bytes_;
+  }
+
+ private:
+  uint8_t* bytes_ = nullptr;
+  size_t capacity_ = 0;
+};
+TransferBuffer Packet;
+TransferBuffer Reply;
+
+void PutHeader(uint8_t* packet, uint8_t type, uint32_t address, uint8_t device, uint32_t count) {
+  address &= kAddressMask;
+  packet[0] = type;
+  packet[1] = 0;
+  packet[2] = static_cast<uint8_t>(address);
+  packet[3] = static_cast<uint8_t>(address >> 8);
+  packet[4] = static_cast<uint8_t>(address >> 16);
+  packet[5] = device;
+  packet[6] = static_cast<uint8_t>(count);
+  packet[7] = static_cast<uint8_t>(count >> 8);
+}
+
+bool SendPacket(const uint8_t* packet, size_t len) {
+  if (UsbTransport.pipes == nullptr) return false;
+  int sent = UsbTransport.pipes->send(kPacketPipe, packet, len);
+  if (sent == static_cast<int>(len)) return true;
+  std::printf("\nUsb Transport: Write IOCTL failed %d\n", sent < 0 ? -sent : 0);
+  return false;
+}
+
+// One transfer from the reply pipe; negative when the pipe read failed or brought nothing.
+int ReceiveTransfer(uint8_t* buffer, size_t len) {
+  if (buffer == nullptr) {
+    std::printf("\nUsb Transport: No buffer available for qvUsbTransportIn transaction \n");
+    return -1;
+  }
+  if (UsbTransport.pipes == nullptr) return -1;
+  int got = UsbTransport.pipes->receive(kReplyPipe, buffer, len, kReceiveTimeoutMs);
+  if (got < 0) {
+    std::printf("\nUsb Transport: USB T: Read IOCTL failed: NACK %d\n", -got);
+    return -1;
+  }
+  return got > 0 ? got : -1;
+}
+
+// Reads transfers until one of the wanted type arrives. Transfers of another type are reported
+// and skipped for at most kReplyWaitMs; a failed read ends the wait at once. Returns the length
+// of the wanted transfer, or -1.
+int AwaitReply(uint8_t type, uint8_t* buffer, size_t len) {
+  uint64_t start = MonotonicNanoseconds();
+  for (;;) {
+    int got = ReceiveTransfer(buffer, len);
+    if (got < 0) return -1;
+    uint8_t received = buffer[0] & kReplyTypeMask;
+    if (received == type) return got;
+    std::printf("\nBogus packet received 0x%2x", received);
+    if (MonotonicNanoseconds() - start >= kReplyWaitNs) return -1;
+  }
+}
+
+uint32_t ReadLittleEndian(const uint8_t* bytes, uint32_t size) {
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < size; i++) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+  return value;
+}
+
+bool Configure() {
+  uint8_t packet[kConfigPacketSize];
+  packet[0] = kPacketConfig;
+  packet[1] = 0;
+  std::memcpy(packet + 2, UsbTransport.mgeTable, sizeof UsbTransport.mgeTable);
+  if (!SendPacket(packet, sizeof packet)) return false;
+  uint8_t ack[kConfigPacketSize];
+  return AwaitReply(kReplyConfigAck, ack, sizeof ack) >= 0;
+}
+
+// Reads one chunk's reply into out: a type 1 head with the first data, then data only, until
+// the chunk rounded up to even has arrived. Returns the bytes delivered to out.
+uint32_t ReceiveChunk(uint32_t chunk, uint8_t* out) {
+  uint32_t rounded = (chunk + 1) & ~1u;
+  uint8_t* buffer = Reply.Get(rounded + kReplyHeadSize);
+  if (buffer == nullptr) {
+    std::printf("Unable to allocate a transfer buffer");
+    return 0;
+  }
+  int got = AwaitReply(kReplyReadData, buffer, rounded + kReplyHeadSize);
+  if (got < static_cast<int>(kReplyHeadSize)) return 0;
+  uint32_t head = ReadLittleEndian(buffer + 2, 2);
+  uint32_t received = static_cast<uint32_t>(got) - kReplyHeadSize;
+  while (received < rounded) {
+    got = ReceiveTransfer(buffer + kReplyHeadSize + received, rounded - received);
+    if (got < 0) break;
+    received += static_cast<uint32_t>(got);
+  }
+  uint32_t delivered = received < head ? received : head;
+  if (delivered > chunk) delivered = chunk;
+  std::memcpy(out, buffer + kReplyHeadSize, delivered);
+  return delivered;
+}
+
+}  // namespace
+
+bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumber,
+                      uint8_t interfaceFlags, const uint8_t usbInfo[kMgeEntrySize]) {
+  UsbTransportClose();
+  if (pipes == nullptr || !pipes->open(target ? target : "")) {
+    std::printf("\nUsb Transport: Failed to Open Driver ");
+    return false;
+  }
+  UsbTransport.pipes = pipes;
+  if (!pipes->pipeInfo()) std::printf("\nUsb Transport: Get Pipe Info failed");
+  UsbTransport.mgeNumber = mgeNumber % kMgeCount;
+  UsbTransport.interfaceFlags = interfaceFlags;
+  UsbTransport.memoryBase = 0;
+  UsbTransport.registerBase = 0;
+  std::memcpy(UsbTransport.mgeTable[UsbTransport.mgeNumber], usbInfo, kMgeEntrySize);
+  const uint8_t* regs = UsbTransport.mgeTable[0];
+  std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x", regs[0], regs[1],
+              regs[2], regs[3], regs[4], regs[5]);
+  std::printf("\n");
+  if (Configure()) return true;
+  UsbTransportClose();
+  return false;
+}
+
+void UsbTransportClose() {
+  if (UsbTransport.pipes != nullptr) UsbTransport.pipes->close();
+  UsbTransport.pipes = nullptr;
+}
+
+bool UsbSingleWrite(uint32_t address, uint32_t size, uint8_t device, uint32_t value) {
+  if (size < 1 || size > 4) return false;
+  uint8_t packet[kPacketHeaderSize + 4];
+  PutHeader(packet, kPacketWrite, address, device, size);
+  for (uint32_t i = 0; i < size; i++) packet[kPacketHeaderSize + i] = uint8_t(value >> (8 * i));
+  return SendPacket(packet, kPacketHeaderSize + size);
+}
+
+bool UsbSingleRead(uint32_t address, uint32_t size, uint8_t device, uint32_t* value) {
+  *value = 0;
+  if (size < 1 || size > 4) return false;
+  uint8_t request[kPacketHeaderSize];
+  PutHeader(request, kPacketReadRequest, address, device, size);
+  if (!SendPacket(request, sizeof request)) return false;
+  uint8_t reply[kPacketHeaderSize + 4];
+  int got = AwaitReply(kReplyReadData, reply, size + kPacketHeaderSize);
+  if (got < static_cast<int>(kReplyHeadSize + size)) return false;
+  *value = ReadLittleEndian(reply + kReplyHeadSize, size);
+  return true;
+}
+
+bool UsbBlockWrite(uint32_t address, uint32_t count, uint8_t device, const void* buffer) {
+  const auto* data = static_cast<const uint8_t*>(buffer);
+  for (uint32_t done = 0; done < count;) {
+    uint32_t chunk = count - done < kMaxChunk ? count - done : kMaxChunk;
+    uint8_t* packet = Packet.Get(kPacketHeaderSize + chunk);
+    if (packet == nullptr) {
+      std::printf("Unable to allocate transfer buffer");
+      return false;
+    }
+    PutHeader(packet, kPacketWrite, address, device, chunk);
+    std::memcpy(packet + kPacketHeaderSize, data + done, chunk);
+    if (!SendPacket(packet, kPacketHeaderSize + chunk)) return false;
+    done += chunk;
+  }
+  return true;
+}
+
+uint32_t UsbBlockRead(uint32_t address, uint32_t count, uint8_t device, void* buffer) {
+  auto* data = static_cast<uint8_t*>(buffer);
+  uint32_t total = 0;
+  while (total < count) {
+    uint32_t chunk = count - total < kMaxChunk ? count - total : kMaxChunk;
+    uint8_t request[kPacketHeaderSize];
+    PutHeader(request, kPacketReadRequest, address, device, chunk);
+    if (!SendPacket(request, sizeof request)) break;
+    uint32_t delivered = ReceiveChunk(chunk, data + total);
+    total += delivered;
+    if (delivered < chunk) break;
+  }
+  return total;
+}

@@ -1,0 +1,57 @@
+// The USB transport: single and block transfers at 24-bit bridge addresses, carried as CSCL
+// packets over the bridge's pipes.
+#pragma once
+
+#include <cstdint>
+
+#include "transport/pipe.h"
+
+// Packet types in byte 0 of a packet (replies: the low 6 bits).
+constexpr uint8_t kPacketReadRequest = 0;
+constexpr uint8_t kReplyReadData = 1;
+constexpr uint8_t kPacketWrite = 2;
+constexpr uint8_t kReplyConfigAck = 3;
+constexpr uint8_t kPacketConfig = 4;
+constexpr uint8_t kReplyTypeMask = 0x3F;
+
+constexpr uint32_t kPacketHeaderSize = 8;
+constexpr uint32_t kReplyHeadSize = 4;
+constexpr uint32_t kConfigPacketSize = 26;
+constexpr uint32_t kMaxChunk = 65520;  // largest byte count of one packet
+constexpr uint32_t kReplyWaitMs = 5;   // how long replies of the wrong type are skipped
+constexpr uint8_t kRawDevice = 8;      // device selector of raw access
+constexpr int kMgeCount = 4;
+constexpr int kMgeEntrySize = 6;
+
+struct UsbTransportState {
+  const PipeOps* pipes = nullptr;  // null until opened
+  uint8_t mgeTable[kMgeCount][kMgeEntrySize] = {{0x21, 0x40, 0x06, 0x31, 0xAA, 0xAA},
+                                                {0x40, 0x55, 0x00, 0x50, 0xBB, 0xBB},
+                                                {0x40, 0x55, 0x00, 0x50, 0xCC, 0xCC},
+                                                {0x40, 0x55, 0x00, 0x50, 0xDD, 0xDD}};
+  uint8_t mgeNumber = 0;
+  uint8_t interfaceFlags = 0;  // the device selector of register and memory transfers
+  uint32_t memoryBase = 0;
+  uint32_t registerBase = 0;
+};
+extern UsbTransportState UsbTransport;
+
+// Opens the bridge through the given pipes, puts the USB information bytes into the selected
+// MGE's entry, prints the MGE registers and configures the bridge. True once the bridge has
+// acknowledged its configuration.
+bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumber,
+                      uint8_t interfaceFlags, const uint8_t usbInfo[kMgeEntrySize]);
+void UsbTransportClose();
+
+// Writes size (1 to 4) bytes of value, least significant first. No reply is awaited.
+bool UsbSingleWrite(uint32_t address, uint32_t size, uint8_t device, uint32_t value);
+
+// Reads size (1 to 4) bytes; *value is 0 when the read fails.
+bool UsbSingleRead(uint32_t address, uint32_t size, uint8_t device, uint32_t* value);
+
+// Writes count bytes in packets of at most kMaxChunk bytes, all at the same address.
+bool UsbBlockWrite(uint32_t address, uint32_t count, uint8_t device, const void* buffer);
+
+// Reads count bytes in requests of at most kMaxChunk bytes; returns the bytes delivered, which
+// is count unless a reply was missing, short or wrong.
+uint32_t UsbBlockRead(uint32_t address, uint32_t count, uint8_t device, void* buffer);

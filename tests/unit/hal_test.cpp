@@ -1,0 +1,252 @@
+// The HAL's bridge variant against the simulated board: the packets each operation sends and
+// what it does to the board.
+#include "hal/hal.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "hal/assert.h"
+#include "hal/hal_state.h"
+#include "hal/hcl_data.h"
+#include "sim/sim_pipe.h"
+#include "transport/usb_transport.h"
+
+namespace {
+
+// A packet as the bridge received it.
+struct Packet {
+  uint8_t type;
+  uint32_t address;
+  uint8_t device;
+  uint32_t count;
+  std::vector<uint8_t> data;
+};
+
+std::vector<Packet> Sent;
+
+int RecordingSend(int pipe, const uint8_t* data, size_t len) {
+  if (pipe == kPacketPipe && len >= kPacketHeaderSize && data[0] != kPacketConfig) {
+    Sent.push_back({data[0], uint32_t{data[2]} | data[3] << 8 | data[4] << 16, data[5],
+                    uint32_t{data[6]} | data[7] << 8,
+                    std::vector<uint8_t>(data + kPacketHeaderSize, data + len)});
+  }
+  return SimPipes.send(pipe, data, len);
+}
+
+// The simulated bridge, with every packet recorded on its way.
+const PipeOps RecordingPipes = {"recording",   SimPipes.open,    SimPipes.pipeInfo,
+                                RecordingSend, SimPipes.receive, SimPipes.close};
+
+int Assertions = 0;
+int AnswerContinue() {
+  Assertions++;
+  return 'n';
+}
+
+class BridgeHal : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = "/tmp/vorn-hal-test-" + std::to_string(getpid()) + ".img";
+    unlink(path_.c_str());
+    SetAssertResponder(AnswerContinue);
+    Assertions = 0;
+    ASSERT_TRUE(UsbTransportOpen(&RecordingPipes, path_.c_str(), 0, 2, qvHclData.usbInfo));
+    Hal.dispatch = BridgeVariant;
+    Hal.windowBase[0] = kBridgeWindowMark;
+    Sent.clear();
+  }
+  void TearDown() override {
+    UsbTransportClose();
+    Hal = HalState{};
+    SetAssertResponder(nullptr);
+    unlink(path_.c_str());
+  }
+  uint8_t* Memory() { return SimBoard()->chip.memory; }
+
+  // The packets after the two register writes that set the memory address.
+  std::vector<Packet> PortPackets() const {
+    EXPECT_GE(Sent.size(), 2u);
+    return std::vector<Packet>(Sent.begin() + 2, Sent.end());
+  }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(BridgeHal, ByteReadsTakeTheHalfOfThePortWord) {
+  Memory()[0x100] = 0x11;
+  Memory()[0x101] = 0x22;
+  EXPECT_EQ(qvReadMemory8(0x100), 0x11u);
+  EXPECT_EQ(qvReadMemory8(0x101), 0x22u);
+  EXPECT_EQ(qvReadMemory16(0x100), 0x2211u);
+}
+
+TEST_F(BridgeHal, MemoryAddressIsSetHighWordFirstWithTheReadFlag) {
+  qvReadMemory16(0x12346);
+  ASSERT_EQ(Sent.size(), 3u);
+  EXPECT_EQ(Sent[0].address, 0x0184u);
+  EXPECT_EQ(Sent[0].data, (std::vector<uint8_t>{0x01, 0x00}));
+  EXPECT_EQ(Sent[1].address, 0x0182u);
+  EXPECT_EQ(Sent[1].data, (std::vector<uint8_t>{0x47, 0x23}));  // bit 0: read cycle
+  EXPECT_EQ(Sent[2].type, kPacketReadRequest);
+  EXPECT_EQ(Sent[2].address, 0x018Du);  // the port, read address
+  EXPECT_EQ(Sent[2].count, 2u);
+  EXPECT_EQ(Sent[2].device, 2u);
+}
+
+TEST_F(BridgeHal, OddByteBurstsSplitAroundOneBlock) {
+  for (int i = 0; i < 16; i++) Memory()[0x200 + i] = static_cast<uint8_t>(0xA0 + i);
+  uint8_t odd[5] = {};
+  qvBurstReadMemory8(0x201, odd, 5);
+  auto p = PortPackets();
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(p[0].count, 2u);  // the high byte of one word
+  EXPECT_EQ(p[1].count, 4u);  // the rest as one block
+  EXPECT_EQ(std::vector<uint8_t>(odd, odd + 5),
+            (std::vector<uint8_t>{0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
+
+  Sent.clear();
+  uint8_t even[5] = {};
+  qvBurstReadMemory8(0x200, even, 5);
+  p = PortPackets();
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(p[0].count, 4u);
+  EXPECT_EQ(p[1].count, 2u);  // its low byte is the fifth
+  EXPECT_EQ(std::vector<uint8_t>(even, even + 5),
+            (std::vector<uint8_t>{0xA0, 0xA1, 0xA2, 0xA3, 0xA4}));
+}
+
+TEST_F(BridgeHal, ByteFillOfOddCountAssertsThenFillsWholeWords) {
+  std::memset(Memory(), 0xEE, 16);
+  qvFillMemory8(0, 0x5A, 7);
+  EXPECT_EQ(Assertions, 1);
+  for (int i = 0; i < 6; i++) EXPECT_EQ(Memory()[i], 0x5A) << i;
+  EXPECT_EQ(Memory()[6], 0xEE);
+  auto p = PortPackets();
+  ASSERT_EQ(p.size(), 1u);
+  EXPECT_EQ(p[0].count, 6u);
+}
+
+TEST_F(BridgeHal, LongRegistersMustNotCrossTheHighByte) {
+  qvReadReg32(0x00FC);
+  EXPECT_EQ(Assertions, 0);
+  ASSERT_EQ(Sent.size(), 1u);
+  EXPECT_EQ(Sent[0].address, 0x00FDu);
+  EXPECT_EQ(Sent[0].count, 4u);
+  qvReadReg32(0x00FE);
+  EXPECT_EQ(Assertions, 1);
+  qvWriteReg16(0x0041, 1);
+  EXPECT_EQ(Assertions, 2);
+}
+
+TEST_F(BridgeHal, ByteBurstWritesPackPairsHighByteFirst) {
+  const uint8_t bytes[] = {0x11, 0x22};
+  qvBurstWriteMemory8(0x10, bytes, 2);
+  auto p = PortPackets();
+  ASSERT_EQ(p.size(), 1u);
+  EXPECT_EQ(p[0].data, (std::vector<uint8_t>{0x22, 0x11}));  // the word 1122h
+  EXPECT_EQ(qvReadMemory16(0x10), 0x1122u);
+}
+
+TEST_F(BridgeHal, ByteWritesKeepTheOtherHalfOfTheWord) {
+  qvWriteMemory16(0x20, 0xBBAA);
+  qvWriteMemory8(0x21, 0xCC);
+  qvWriteMemory8(0x22, 0xDD);
+  EXPECT_EQ(Assertions, 0);
+  EXPECT_EQ(Memory()[0x20], 0xAA);
+  EXPECT_EQ(Memory()[0x21], 0xCC);
+  EXPECT_EQ(Memory()[0x22], 0xDD);
+}
+
+TEST_F(BridgeHal, RectangleWritesLandOnTheirLines) {
+  const uint16_t words[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  qvBurstWriteRectMemory16(0x1000, words, 8, 4, 16);
+  for (int i = 0; i < 4; i++) {
+    EXPECT_EQ(qvReadMemory16(0x1000 + 2 * i), static_cast<uint32_t>(i + 1)) << i;
+    EXPECT_EQ(qvReadMemory16(0x1020 + 2 * i), static_cast<uint32_t>(i + 5)) << i;
+  }
+  EXPECT_EQ(qvReadMemory16(0x1008), 0u);  // past the line's width
+  uint16_t back[8] = {};
+  qvBurstReadRectMemory16(0x1000, back, 8, 4, 16);
+  EXPECT_EQ(std::vector<uint16_t>(back, back + 8), std::vector<uint16_t>(words, words + 8));
+}
+
+TEST_F(BridgeHal, WindowImageStartsAtTheRotatedFirstPixel) {
+  const uint16_t image[8] = {};
+  qvLcdDrawWindowImage(0, 2, 1, 4, 2, 320, 0, false, image);
+  bool found = false;
+  for (const Packet& p : Sent) {
+    if (p.address == 0x0182 && p.count == 4) {
+      found = true;
+      EXPECT_EQ(p.data, (std::vector<uint8_t>{0x84, 0x02, 0x00, 0x00}));  // 2 * 322 = 644
+    }
+  }
+  EXPECT_TRUE(found);
+  EXPECT_EQ(Assertions, 0);
+}
+
+TEST_F(BridgeHal, LutEntriesRoundTripPerTable) {
+  const uint8_t lcd[3] = {0x12, 0x34, 0x56};
+  const uint8_t pip[3] = {0xAB, 0xCD, 0xEF};
+  qvLcdSetGammaTableEntry(5, lcd, 0);
+  qvLcdSetGammaTableEntry(5, pip, kPip2LutWindow);
+  EXPECT_EQ(qvLcdGetGammaTableEntry(5, 0), 0x563412u);
+  EXPECT_EQ(qvLcdGetGammaTableEntry(5, kPip2LutWindow), 0xEFCDABu);
+  qvLcdSetGammaRamp(0);
+  EXPECT_EQ(qvLcdGetGammaTableEntry(200, 0), 0xC8C8C8u);
+}
+
+TEST_F(BridgeHal, LutRangesAreChecked) {
+  uint8_t entries[7 * 4] = {};
+  qvLcdSetGammaTable(250, entries, 6, 0);
+  EXPECT_EQ(Assertions, 0);
+  qvLcdSetGammaTable(250, entries, 7, 0);
+  EXPECT_EQ(Assertions, 1);
+  qvLcdGetGammaTableEntry(256, 0);
+  EXPECT_EQ(Assertions, 2);
+}
+
+TEST_F(BridgeHal, AcquiringAgainTouchesNothing) {
+  EXPECT_EQ(qvAcquireController(), 1);
+  EXPECT_TRUE(Sent.empty());
+}
+
+TEST_F(BridgeHal, TraceLinesFollowRegisterWrites) {
+  qvSetDebug(true);
+  testing::internal::CaptureStdout();
+  qvWriteReg16(0x0040, 0x2B);
+  qvWriteReg8(0x0041, 0x7);
+  qvWriteReg32(0x0240, 0x12345678);
+  qvModifyReg16(0x0040, 0xFF, 1);  // modify is never traced
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "   HAL [0040] W:002B\n   HAL [0041] W:07\n   HAL [0240] W:12345678\n");
+  EXPECT_TRUE(qvSetDebug(false));
+}
+
+TEST(HalDispatch, EveryBridgeSlotIsFilled) {
+  auto slots = reinterpret_cast<void (*const*)()>(&BridgeVariant);
+  for (size_t i = 0; i < kHalDispatchSlots; i++) EXPECT_NE(slots[i], nullptr) << "slot " << i;
+}
+
+TEST(HalErrors, LastErrorTexts) {
+  Hal.lastError = kHalNoController;
+  char text[80];
+  EXPECT_EQ(qvGetLastError(text, sizeof text), 2u);
+  EXPECT_STREQ(text, "ERROR: Unable to locate an QDX77xxx controller");
+  EXPECT_EQ(qvGetLastError(nullptr, 0), 2u);
+  Hal.lastError = kHalOk;
+  qvGetLastError(text, sizeof text);
+  EXPECT_STREQ(text, "There was no error detected");
+  char small[8];
+  Hal.lastError = kHalCrcMismatch;
+  qvGetLastError(small, sizeof small);
+  EXPECT_STREQ(small, "ERROR: ");
+  Hal = HalState{};
+}
+
+}  // namespace
