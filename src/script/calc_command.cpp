@@ -1,7 +1,6 @@
 #include "script/calc_command.h"
 
 #include "script/evaluate.h"
-#include "script/runner.h"
 #include "shell/output.h"
 
 namespace {
@@ -28,7 +27,7 @@ bool CmdCalc(int argc, ArgSlot* argv, Value* result) {
     // A failed evaluation keeps the previous result.
     Value v;
     const char* message = "";
-    int pos = Evaluate(argv[1], &v, ScriptScope(), &message);
+    int pos = Evaluate(argv[1], &v, &message);
     if (pos != 0) {
       return ShowErrorAt(static_cast<int>(ArgColumn(argv, 1)) + pos - 1, "ERROR: %s\n", message);
     }

@@ -241,9 +241,13 @@ int Evaluate(std::string_view expression, Value* result, const char* scope, cons
   return pos;
 }
 
+int Evaluate(std::string_view expression, Value* result, const char** message) {
+  return Evaluate(expression, result, ScriptScope(), message);
+}
+
 int EvalToNum(std::string_view text, uint32_t* out, const char** message) {
   Value v;
-  int pos = Evaluate(text, &v, ScriptScope(), message);
+  int pos = Evaluate(text, &v, message);
   if (pos != 0) return pos;
   if (v.isText) {
     if (message != nullptr) *message = "Value cannot be a string.";

@@ -12,6 +12,10 @@
 // leaves nothing changed but result.
 int Evaluate(std::string_view expression, Value* result, const char* scope, const char** message);
 
+// Evaluates an expression in the running script's scope (the globals at the prompt), as the
+// commands do.
+int Evaluate(std::string_view expression, Value* result, const char** message);
+
 // Evaluates text in the running script's scope; it must give a number ("Value cannot be a
 // string." otherwise). Returns 0 or the error position.
 int EvalToNum(std::string_view text, uint32_t* out, const char** message);

@@ -48,7 +48,7 @@ bool ShowError(ArgSlot* argv, int word, int pos, const char* message) {
 // Evaluates the expression word in the current scope; prints the caret and message on failure.
 bool EvaluateExpression(ArgSlot* argv, Value* v) {
   const char* message = "";
-  int pos = Evaluate(argv[2], v, ScriptScope(), &message);
+  int pos = Evaluate(argv[2], v, &message);
   return pos == 0 || ShowError(argv, 2, pos, message);
 }
 

@@ -279,6 +279,9 @@ TEST_F(EvaluateTest, VariablesFollowTheScope) {
   ASSERT_EQ(Evaluate("$x", &v, nullptr, nullptr), 0);  // at the prompt "$x" is the global
   EXPECT_EQ(v.number, 2u);
   EXPECT_NE(Evaluate("$x", &v, "b.txt2", nullptr), 0);  // a callee does not see the locals
+  const char* message = "";
+  ASSERT_EQ(Evaluate("$x", &v, &message), 0);  // the commands' form: the prompt's scope here
+  EXPECT_EQ(v.number, 2u);
 }
 
 TEST_F(EvaluateTest, EvalToNumAndArgToNumWantNumbers) {
