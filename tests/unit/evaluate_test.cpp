@@ -143,6 +143,9 @@ TEST_F(EvaluateTest, PrefixOperatorAfterOtherTextLeavesItToTighterRows) {
   EXPECT_EQ(Num("1 + not 0"), 2u);
   EXPECT_EQ(Num("3 * !0"), 3u);
   EXPECT_EQ(Num("2 ** ~FFFFFFFE"), 2u);
+  EXPECT_EQ(Num("!~0"), 0u);  // "~" is not at the start, so "!" takes it all
+  EXPECT_EQ(Num("~!0"), 0xFFFFFFFEu);
+  EXPECT_EQ(Error("2 not 3").second, "Unknown token or expression.");
 }
 
 TEST_F(EvaluateTest, BracketsAndQuotesHideOperators) {
