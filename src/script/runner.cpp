@@ -13,3 +13,11 @@ bool RunScript(bool reportMissing, int, ArgSlot* argv, Value*) {
 bool ScriptIsRunning() {
   return false;
 }
+
+uint32_t* RunningScriptMask() {
+  return nullptr;
+}
+
+const char* RunningScriptName() {
+  return nullptr;
+}

@@ -1,6 +1,8 @@
 // Script files: a word that names no command is the name of a script to run.
 #pragma once
 
+#include <cstdint>
+
 #include "script/value.h"
 #include "shell/args.h"
 
@@ -11,3 +13,10 @@ bool RunScript(bool reportMissing, int argc, ArgSlot* argv, Value* result);
 
 // True while a script runs (not at the prompt).
 bool ScriptIsRunning();
+
+// The running script's own console mask, which narrows VerboseMask while it runs; nullptr at
+// the prompt.
+uint32_t* RunningScriptMask();
+
+// The name the running script was started under, as typed; nullptr at the prompt.
+const char* RunningScriptName();

@@ -6,6 +6,7 @@
 #include "script/runner.h"
 #include "script/string_list.h"
 #include "shell/dispatch.h"
+#include "shell/line_editor.h"
 #include "shell/output.h"
 #include "shell/shell.h"
 
@@ -119,11 +120,11 @@ int RunCommandLine(int count) {
 
 // Prints the prompt and reads a line until one is not empty; false at the end of input.
 bool ReadCommandLine(char* line) {
-  do {
+  for (;;) {
     OutPrintf(CH_CMD, "%s", Shell.prompt);
-    if (!ConsoleReadLine(line, kLineSize)) return false;
-  } while (line[0] == '\0');
-  return true;
+    if (ReadLine(line, kLineSize, nullptr, true) != nullptr) return true;
+    if (ConsoleAtEnd()) return false;
+  }
 }
 
 void PromptLoop() {
