@@ -14,14 +14,21 @@ OutputState Output;
 namespace {
 
 // A message is expanded into room for the format plus this many characters; longer messages
-// are cut there.
+// are cut there, keeping the line end that the format puts last so that the next line does not
+// run on.
 constexpr size_t kScratchExtra = 1024;
 
 std::string Expand(const char* format, va_list args) {
-  std::string text(std::strlen(format) + kScratchExtra, '\0');
+  size_t formatLength = std::strlen(format);
+  std::string text(formatLength + kScratchExtra, '\0');
   int n = std::vsnprintf(text.data(), text.size(), format, args);
   if (n < 0) n = 0;
-  text.resize(static_cast<size_t>(n) < text.size() ? static_cast<size_t>(n) : text.size() - 1);
+  if (static_cast<size_t>(n) < text.size()) {
+    text.resize(static_cast<size_t>(n));
+  } else {
+    text.resize(text.size() - 1);
+    if (formatLength > 0 && format[formatLength - 1] == '\n') text.back() = '\n';
+  }
   return text;
 }
 
