@@ -83,8 +83,8 @@ void EnterRawMode() {
 
 bool FillInput() {
   if (Input.atEnd) return false;
+  EnterRawMode();  // before the prompt shows, so that no key is typed in cooked mode
   ConsoleFlush();
-  EnterRawMode();
   for (;;) {
     ssize_t n = read(STDIN_FILENO, Input.bytes, sizeof Input.bytes);
     if (n > 0) {
@@ -126,43 +126,27 @@ int Extended(int code) {
   return kKeyExtended;
 }
 
-// The key named by a complete CSI or SS3 sequence, or -1 for one the program has no use for.
-int KeyFromSequence(int first, int param, int final) {
-  switch (final) {
-    case 'A':
-      return kKeyUp;
-    case 'B':
-      return kKeyDown;
-    case 'C':
-      return kKeyRight;
-    case 'D':
-      return kKeyLeft;
-    case 'H':
-      return kKeyHome;
-    case 'F':
-      return kKeyEnd;
-    default:
-      break;
+// The keys of the VT100/xterm sequences: "ESC [ A" or "ESC O A" (modifiers such as "1;5" are
+// allowed and ignored), and "ESC [ n ~".
+struct SequenceKey {
+  int final;
+  int param;  // the first parameter that must come before a "~"; -1 for a letter
+  int key;
+};
+
+const SequenceKey kSequenceKeys[] = {
+    {'A', -1, kKeyUp},   {'B', -1, kKeyDown}, {'C', -1, kKeyRight}, {'D', -1, kKeyLeft},
+    {'H', -1, kKeyHome}, {'F', -1, kKeyEnd},  {'~', 1, kKeyHome},   {'~', 2, kKeyIns},
+    {'~', 3, kKeyDel},   {'~', 4, kKeyEnd},   {'~', 5, kKeyPgUp},   {'~', 6, kKeyPgDn},
+    {'~', 7, kKeyHome},  {'~', 8, kKeyEnd},
+};
+
+// The key named by a complete sequence, or -1 for one the program has no use for.
+int KeyFromSequence(int param, int final) {
+  for (const SequenceKey& row : kSequenceKeys) {
+    if (row.final == final && (row.param < 0 || row.param == param)) return row.key;
   }
-  if (first != '[' || final != '~') return -1;
-  switch (param) {
-    case 1:
-    case 7:
-      return kKeyHome;
-    case 2:
-      return kKeyIns;
-    case 3:
-      return kKeyDel;
-    case 4:
-    case 8:
-      return kKeyEnd;
-    case 5:
-      return kKeyPgUp;
-    case 6:
-      return kKeyPgDn;
-    default:
-      return -1;
-  }
+  return -1;
 }
 
 // After ESC: a lone Esc, an extended key, or -1 when a sequence was swallowed whole. Parameter
@@ -184,7 +168,7 @@ int DecodeEscape() {
     if (b < 0x20 || b > 0x7E) return -1;
     ConsoleReadByte();
     if (b >= 0x40) {
-      int key = KeyFromSequence(first, param, b);
+      int key = KeyFromSequence(param, b);
       return key < 0 ? -1 : Extended(key);
     }
     if (b >= '0' && b <= '9' && !firstParamDone) {
