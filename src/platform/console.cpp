@@ -26,6 +26,7 @@ InputBuffer Input;
 struct TerminalState {
   int isTerminal = -1;  // unknown until first asked
   termios saved{};
+  termios rawSettings{};
   volatile sig_atomic_t raw = 0;
   bool handlersInstalled = false;
 };
@@ -51,20 +52,34 @@ void RestoreAndRaise(int sig) {
   raise(sig);
 }
 
+// Ctrl-Z: the shell gets its terminal back as it was, and raw mode returns when the program is
+// continued (the shell may have changed the settings meanwhile).
+void SuspendWithTerminalRestored(int) {
+  int savedErrno = errno;
+  bool wasRaw = Terminal.raw != 0;
+  RestoreTerminal();
+  raise(SIGSTOP);
+  if (wasRaw && tcsetattr(STDIN_FILENO, TCSANOW, &Terminal.rawSettings) == 0) Terminal.raw = 1;
+  errno = savedErrno;
+}
+
+// Installs handler for sig, unless the caller chose to ignore the signal.
+void InstallHandler(int sig, void (*handler)(int), int flags) {
+  struct sigaction old {};
+  if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigemptyset(&action.sa_mask);
+  sigaction(sig, &action, nullptr);
+}
+
 void InstallRestoreHandlers() {
   if (Terminal.handlersInstalled) return;
   Terminal.handlersInstalled = true;
   std::atexit(RestoreTerminal);
-  struct sigaction action {};
-  action.sa_handler = RestoreAndRaise;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  for (int sig : kRestoreSignals) {
-    struct sigaction old {};
-    // A signal the caller chose to ignore stays ignored.
-    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    sigaction(sig, &action, nullptr);
-  }
+  for (int sig : kRestoreSignals) InstallHandler(sig, RestoreAndRaise, SA_RESETHAND);
+  InstallHandler(SIGTSTP, SuspendWithTerminalRestored, SA_RESTART);
 }
 
 // No echo, no line buffering, Enter as CR, every byte passed through; the terminal's signal
@@ -73,7 +88,8 @@ void EnterRawMode() {
   if (Terminal.raw != 0 || !ConsoleIsTerminal()) return;
   if (tcgetattr(STDIN_FILENO, &Terminal.saved) != 0) return;
   InstallRestoreHandlers();
-  termios raw = Terminal.saved;
+  termios& raw = Terminal.rawSettings;
+  raw = Terminal.saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
   raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
   raw.c_cc[VMIN] = 1;

@@ -82,6 +82,9 @@ class Terminal {
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ == 0) {
       if (chdir(dir_.c_str()) != 0) _exit(126);
+      // As a person's shell starts it: the terminal's signals in their default state, even when
+      // the tests themselves were started with some of them ignored.
+      for (int sig : {SIGINT, SIGQUIT, SIGTSTP, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
       setenv("VORN_BOARD", ("sim:" + dir_ + "/board.img").c_str(), 1);
       setenv("QDXBOARD", ("pty" + std::to_string(getpid())).c_str(), 1);
       std::vector<char*> argv;
@@ -107,24 +110,44 @@ class Terminal {
 
   bool Started() const { return pid_ > 0 && slave_ >= 0; }
 
-  // One key; a lone Esc is followed by a pause longer than the program's escape wait.
+  // One key. A lone Esc is taken as a key only when nothing follows it for a while: we wait
+  // until the program has answered it (every use here gives some output).
   void Key(const std::string& key) {
+    if (key == kEsc) Quiet();  // the answers to the keys before it are in
+    size_t before = output_.size();
     ssize_t n = write(master_, key.data(), key.size());
     EXPECT_EQ(n, static_cast<ssize_t>(key.size()));
-    Pump(key == kEsc ? 80 : 5);
+    if (key != kEsc) return Pump(5);
+    Until([&] { return output_.size() > before; });
   }
   void Type(const std::string& text) {
     for (char c : text) Key(std::string(1, c));
   }
 
-  // Reads output until text has appeared at least count times since the start.
-  bool WaitFor(const std::string& text, int count = 1) {
+  // Reads output until the condition holds; false when it does not within 5 seconds.
+  template <typename Condition>
+  bool Until(Condition condition) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (Occurrences(text) < count) {
+    while (!condition()) {
       if (std::chrono::steady_clock::now() > deadline) return false;
-      Pump(50);
+      Pump(20);
     }
     return true;
+  }
+  // Reads output until text has appeared at least count times since the start.
+  bool WaitFor(const std::string& text, int count = 1) {
+    return Until([&] { return Occurrences(text) >= count; });
+  }
+  // Reads output until a row of the screen shows text.
+  bool WaitForScreen(const std::string& text) {
+    return Until([&] { return screen_.Shows(text); });
+  }
+  // Reads output until none has come for a while.
+  void Quiet() {
+    for (size_t seen = output_.size();; seen = output_.size()) {
+      Pump(100);
+      if (output_.size() == seen) return;
+    }
   }
   // Enter, then the line that the editor driver gives back.
   std::string Enter() {
@@ -141,8 +164,6 @@ class Terminal {
       Pump(50);
     }
   }
-  // Reads whatever comes within ms.
-  void Settle(int ms = 150) { Pump(ms); }
 
   // The exit status once the program has ended.
   int Wait() {
@@ -151,6 +172,16 @@ class Terminal {
     ended_ = true;
     return status;
   }
+  // Waits until the program has stopped; false when it does not.
+  bool WaitStopped() {
+    int status = 0;
+    for (int i = 0; i < 100; i++) {
+      if (waitpid(pid_, &status, WNOHANG | WUNTRACED) == pid_) return WIFSTOPPED(status);
+      Pump(20);
+    }
+    return false;
+  }
+  void Signal(int sig) const { kill(pid_, sig); }
   // The terminal's local modes.
   tcflag_t LocalModes() const {
     termios t{};
@@ -230,7 +261,7 @@ TEST(LineEditor, BackspaceAndDeleteWordRedrawWithoutLeftovers) {
   Editor t;
   t.Type("one two  three");
   t.Key(kBackspace);
-  EXPECT_TRUE(t.Shown().Shows("=one two  thre"));
+  EXPECT_TRUE(t.WaitForScreen("=one two  thre"));
   t.Key(kCtrlW);  // the word, then the blanks before it
   t.Key(kCtrlBackspace);
   t.Type("X");
@@ -347,8 +378,9 @@ TEST(LineEditor, TabWithSeveralMatchesExtendsAndLists) {
   EXPECT_TRUE(t.Shown().Shows("pip1height"));
   EXPECT_TRUE(t.Shown().Shows("pip2width"));
   t.Type("1");
+  ASSERT_TRUE(t.WaitForScreen("=x pip1"));
   t.Key(kTab);  // "pip1" is already the common beginning: the first TAB does nothing
-  t.Settle();
+  t.Quiet();
   EXPECT_EQ(t.Shown().Row(-1), "=x pip1");
   t.Key(kTab);  // the second lists
   ASSERT_TRUE(t.WaitFor("=x pip1", 2));
@@ -383,32 +415,25 @@ TEST(KeyNames, DecodesTheTerminalsSequences) {
   Terminal t({EDITOR_DRIVER, "keys"});
   ASSERT_TRUE(t.Started());
   ASSERT_TRUE(t.WaitForLocalModes(ECHO, false));  // no key typed before raw mode
-  for (const std::string& key : {kUp,
-                                 kDown,
-                                 kLeft,
-                                 kRight,
-                                 std::string("\x1bOH"),
-                                 std::string("\x1b[F"),
-                                 std::string("\x1b[5~"),
-                                 std::string("\x1b[6~"),
-                                 std::string("\x1b[2~"),
-                                 kDel,
-                                 std::string("\x1b[1;5A"),
-                                 kEsc,
-                                 kBackspace,
-                                 kCtrlBackspace,
-                                 kTab,
-                                 kEnter,
-                                 std::string(" "),
-                                 std::string("\x1b[15~"),
-                                 std::string("a"),
-                                 std::string("Q")}) {
+  const std::pair<std::string, std::string> kKeys[] = {
+      {kUp, "UP"},        {kDown, "DOWN"},    {kLeft, "LEFT"},          {kRight, "RIGHT"},
+      {"\x1bOH", "HOME"}, {"\x1b[F", "END"},  {"\x1b[5~", "PGUP"},      {"\x1b[6~", "PGDN"},
+      {"\x1b[2~", "INS"}, {kDel, "DEL"},      {"\x1b[1;5A", "UP"},  // Ctrl+Up
+      {"\x1b[15~", ""},  // F5: nothing the program knows, swallowed whole
+      {kEsc, "ESC"},      {kBackspace, "BS"}, {kCtrlBackspace, "\x7f"},  // the delete-word key has
+                                                                         // no name of its own
+      {kTab, "TAB"},      {kEnter, "RETURN"}, {" ", "SPACE"},           {"a", "a"},
+  };
+  std::string expected;
+  for (const auto& [key, name] : kKeys) {
     t.Key(key);
+    if (name.empty()) continue;
+    expected += "<" + name + ">";
+    EXPECT_TRUE(t.Until([&] { return t.Output().size() >= expected.size(); })) << name;
   }
-  ASSERT_TRUE(t.WaitFor("<Q>"));
-  EXPECT_EQ(t.Output(),
-            "<UP><DOWN><LEFT><RIGHT><HOME><END><PGUP><PGDN><INS><DEL><UP><ESC><BS>"
-            "<\x7f><TAB><RETURN><SPACE><a><Q>\r\n");
+  t.Key("Q");
+  EXPECT_TRUE(t.WaitFor("<Q>\r\n"));
+  EXPECT_EQ(t.Output(), expected + "<Q>\r\n");
 }
 
 // The pager and the terminal's restore, in the program itself.
@@ -434,7 +459,8 @@ TEST(Pager, EscAtTheSecondStopEndsTheRestOfTheLine) {
   EXPECT_TRUE(t.Shown().Shows("      OUT - any general output"));
   EXPECT_FALSE(t.Shown().Shows("      SET - output generated"));
   t.Key(kEsc);
-  t.Settle();
+  ASSERT_TRUE(t.WaitFor("\b \b="));  // the prompt of the pager erased, the next line's prompt
+  t.Quiet();
   EXPECT_FALSE(t.Shown().Shows("      SET - output generated"));
   EXPECT_FALSE(t.Shown().Shows("Quit program."));
   EXPECT_FALSE(t.Shown().Shows("-- more"));  // erased after each key
@@ -457,6 +483,20 @@ TEST(Terminal, RawWhileReadingAndRestoredWhenCtrlCEndsTheProgram) {
   int status = t.Wait();
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
   EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
+}
+
+TEST(Terminal, CtrlZHandsTheTerminalBackUntilTheProgramContinues) {
+  Vorn t;
+  ASSERT_TRUE(t.WaitForLocalModes(ECHO, false));
+  t.Key("\x1a");
+  ASSERT_TRUE(t.WaitStopped());
+  EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
+  t.Signal(SIGCONT);
+  EXPECT_TRUE(t.WaitForLocalModes(ECHO, false));
+  t.Type("q ?");
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("Quit program.\r\n\r\n="));
+  EXPECT_EQ(t.Shown().Row(-4), "=q ?");  // echoed once, by the editor alone
 }
 
 }  // namespace
