@@ -46,12 +46,12 @@ struct WordBuilder {
     char open = text[pos];
     char close = open == '(' ? ')' : ']';
     int depth = 0;
-    while (More() && len < kGroupLimit) {
+    do {  // the opening bracket always goes, so a full word still moves on
       char c = text[pos++];
       Append(c);
       if (c == open) depth++;
       if (c == close && --depth == 0) return;
-    }
+    } while (More() && len < kGroupLimit);
   }
 
   void Build() {
