@@ -167,16 +167,19 @@ int KeyFromSequence(int param, int final) {
 
 // After ESC: a lone Esc, an extended key, or -1 when a sequence was swallowed whole. Parameter
 // and intermediate bytes run up to a final byte; a byte that cannot belong to a sequence ends it
-// and stays unread.
+// and stays unread. ESC before another ESC or any other byte is an Alt-modified key, which the
+// program has no use for.
 int DecodeEscape() {
-  int first = PeekSequenceByte();
-  if (first < 0) return kKeyEsc;
-  ConsoleReadByte();
-  if (first == kKeyEsc) {  // ESC ESC ...: an Alt-modified key
-    DecodeEscape();
-    return -1;
+  bool altModified = false;
+  int first;
+  for (;;) {
+    first = PeekSequenceByte();
+    if (first < 0) return altModified ? -1 : kKeyEsc;
+    ConsoleReadByte();
+    if (first != kKeyEsc) break;
+    altModified = true;
   }
-  if (first != '[' && first != 'O') return -1;  // ESC and one byte: an Alt-modified key
+  if (first != '[' && first != 'O') return -1;
   int param = 0;
   bool firstParamDone = false;
   for (int length = 0; length < kMaxSequence; length++) {
@@ -185,7 +188,7 @@ int DecodeEscape() {
     ConsoleReadByte();
     if (b >= 0x40) {
       int key = KeyFromSequence(param, b);
-      return key < 0 ? -1 : Extended(key);
+      return key < 0 || altModified ? -1 : Extended(key);
     }
     if (b >= '0' && b <= '9' && !firstParamDone) {
       param = param < 1000 ? param * 10 + (b - '0') : param;

@@ -289,7 +289,8 @@ TEST(LineEditor, EscClearsTheLineAndUnknownSequencesLeaveNothing) {
   t.Key("\x1b[15~");  // F5
   t.Key("\x1bOP");    // F1
   t.Key("\x1b[<0;12;3M");
-  t.Key("\x1bq");  // Alt+Q
+  t.Key("\x1bq");       // Alt+Q
+  t.Key("\x1b\x1b[A");  // Alt+Up
   t.Type("y");
   t.Key("\xc3\xa9");  // a non-ASCII character: a bell, nothing inserted
   EXPECT_EQ(t.Enter(), "xy");
@@ -416,13 +417,26 @@ TEST(KeyNames, DecodesTheTerminalsSequences) {
   ASSERT_TRUE(t.Started());
   ASSERT_TRUE(t.WaitForLocalModes(ECHO, false));  // no key typed before raw mode
   const std::pair<std::string, std::string> kKeys[] = {
-      {kUp, "UP"},        {kDown, "DOWN"},    {kLeft, "LEFT"},          {kRight, "RIGHT"},
-      {"\x1bOH", "HOME"}, {"\x1b[F", "END"},  {"\x1b[5~", "PGUP"},      {"\x1b[6~", "PGDN"},
-      {"\x1b[2~", "INS"}, {kDel, "DEL"},      {"\x1b[1;5A", "UP"},  // Ctrl+Up
-      {"\x1b[15~", ""},  // F5: nothing the program knows, swallowed whole
-      {kEsc, "ESC"},      {kBackspace, "BS"}, {kCtrlBackspace, "\x7f"},  // the delete-word key has
-                                                                         // no name of its own
-      {kTab, "TAB"},      {kEnter, "RETURN"}, {" ", "SPACE"},           {"a", "a"},
+      {kUp, "UP"},
+      {kDown, "DOWN"},
+      {kLeft, "LEFT"},
+      {kRight, "RIGHT"},
+      {"\x1bOH", "HOME"},
+      {"\x1b[F", "END"},
+      {"\x1b[5~", "PGUP"},
+      {"\x1b[6~", "PGDN"},
+      {"\x1b[2~", "INS"},
+      {kDel, "DEL"},
+      {"\x1b[1;5A", "UP"},  // Ctrl+Up
+      {"\x1b[15~", ""},     // F5: nothing the program knows, swallowed whole
+      {kEsc, "ESC"},
+      {kBackspace, "BS"},
+      {kCtrlBackspace, "\x7f"},  // the delete-word key has
+                                 // no name of its own
+      {kTab, "TAB"},
+      {kEnter, "RETURN"},
+      {" ", "SPACE"},
+      {"a", "a"},
   };
   std::string expected;
   for (const auto& [key, name] : kKeys) {
