@@ -209,7 +209,7 @@ const IndexEntry& EntryOf(const Tree& tree, const TreeNode* node) {
 
 void SetEntry(Tree& tree, TreeNode* node, std::string_view text, bool isName) {
   auto* entry = new (std::nothrow) IndexEntry{std::string(text), isName};
-  if (Holds(entry != nullptr, "i_Node != NULL")) tree.SetData(node, entry);
+  if (entry != nullptr) tree.SetData(node, entry);
 }
 
 size_t CommonLength(std::string_view a, std::string_view b) {

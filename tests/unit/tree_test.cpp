@@ -1,5 +1,8 @@
 #include "script/tree.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,6 +79,39 @@ TEST(Tree, LinksSiblingsAndChildrenAndFreesEveryNodeOnce) {
     EXPECT_FALSE(tree.InsertBefore(at));  // the root has no siblings
   }
   EXPECT_EQ(Destroyed, 6);
+}
+
+// The assertion prompt, answered as Enter would be (the end of input), ends the program with 99;
+// its text goes to the error stream where the death test reads it.
+void AnswerAssertionsWithEnter() {
+  int null = open("/dev/null", O_RDONLY);
+  dup2(null, STDIN_FILENO);
+  dup2(STDERR_FILENO, STDOUT_FILENO);
+}
+
+TEST(TreeDeathTest, AnEmptyCursorOrTreeIsAnInterfaceFault) {
+  Tree tree(CountDestroyed);
+  TreeNode* none = nullptr;
+  EXPECT_EXIT(
+      {
+        AnswerAssertionsWithEnter();
+        tree.ToParent(none);
+      },
+      ::testing::ExitedWithCode(99), "ASSERT - \\(TreeNode\\*\\)io_Node != NULL");
+  EXPECT_EXIT(
+      {
+        AnswerAssertionsWithEnter();
+        tree.GetData(none);
+      },
+      ::testing::ExitedWithCode(99), "ASSERT - \\(TreeNode\\*\\)i_Node != NULL");
+  TreeNode stray;
+  TreeNode* cursor = &stray;
+  EXPECT_EXIT(
+      {
+        AnswerAssertionsWithEnter();
+        tree.AddFirstChild(cursor);
+      },
+      ::testing::ExitedWithCode(99), "ASSERT - m_Root != NULL");
 }
 
 TEST(NameIndex, MatchesPrefixesWithRegardToCase) {
