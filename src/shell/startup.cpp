@@ -10,6 +10,7 @@
 #include "script/token_hook.h"
 #include "script/tokens.h"
 #include "shell/dispatch.h"
+#include "shell/line_editor.h"
 #include "shell/output.h"
 #include "shell/shell.h"
 
@@ -123,11 +124,11 @@ int RunCommandLine(int count) {
 
 // Prints the prompt and reads a line until one is not empty; false at the end of input.
 bool ReadCommandLine(char* line) {
-  do {
+  for (;;) {
     OutPrintf(CH_CMD, "%s", Shell.prompt);
-    if (!ConsoleReadLine(line, kLineSize)) return false;
-  } while (line[0] == '\0');
-  return true;
+    if (ReadLine(line, kLineSize, nullptr, true) != nullptr) return true;
+    if (ConsoleAtEnd()) return false;
+  }
 }
 
 void PromptLoop() {
