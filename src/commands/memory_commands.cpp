@@ -144,14 +144,19 @@ ModifyStep ReadModifyKeys(char* digits, size_t capacity) {
   digits[0] = '\0';
   for (;;) {
     ConsoleFlush();
-    int key = ConsoleReadByte();
-    if (key < 0) return ModifyStep::kLeave;  // the end of piped input leaves the mode
+    int key = ConsoleReadKey();
+    if (ConsoleAtEnd()) return ModifyStep::kLeave;  // the end of piped input leaves the mode
+    if (key == kKeyExtended) {
+      ConsoleReadKey();  // an arrow or other extended key means nothing here
+      ConsoleWrite("\a");
+      continue;
+    }
     char c = static_cast<char>(key);
     if (std::strchr("0123456789ABCDEFabcdef", c) != nullptr && n + 1 < capacity) {
       digits[n++] = c;
       digits[n] = '\0';
       ConsoleWrite(std::string_view(&c, 1));
-    } else if (key == 8 && n > 0) {
+    } else if (key == kKeyBackspace && n > 0) {
       digits[--n] = '\0';
       ConsoleWrite("\b \b");
     } else if (c == '\t' || c == '\n' || c == '\r' || c == ' ') {
