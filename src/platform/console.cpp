@@ -289,6 +289,10 @@ void ConsoleWrite(std::string_view text) {
   fwrite(text.data(), 1, text.size(), stdout);
 }
 
+void ConsoleRestoreTerminal() {
+  RestoreTerminal();
+}
+
 void ConsoleFlush() {
   fflush(stdout);
 }

@@ -54,4 +54,8 @@ bool ConsoleReadLine(char* buf, size_t size);
 
 // Writes text straight to the console, past every mask and log.
 void ConsoleWrite(std::string_view text);
+
+// Hands the terminal back in its original mode (for a program run in the foreground); raw mode
+// returns at the next key read.
+void ConsoleRestoreTerminal();
 void ConsoleFlush();

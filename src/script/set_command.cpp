@@ -1,6 +1,13 @@
 #include "script/set_command.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "script/chip_tokens.h"
 #include "script/evaluate.h"
+#include "script/number.h"
 #include "script/runner.h"
 #include "script/tokens.h"
 #include "script/variables.h"
@@ -70,18 +77,31 @@ bool SetOrShowVariable(int argc, ArgSlot* argv, Value* result) {
   return ShowVariable(argv[1], v);
 }
 
+// A plain number literal stands for the register of that index: "SET 28 14" writes REG[0028h].
+std::string RegisterShorthand(const char* token) {
+  int radix = 0;
+  if (token[0] == '\0' || !GetNumberRadix(token, DefaultRadix, &radix)) return token;
+  char text[32];
+  std::snprintf(text, sizeof text, "REG[%0*Xh]", RegisterIndexDigits(), StrToNum(token, radix));
+  return text;
+}
+
 bool SetOrShowToken(int argc, ArgSlot* argv, Value* result) {
   bool show = (EffectiveConsoleMask() & CH_SET) != 0 || (ScriptIsRunning() && Shell.SingleStep);
+  const std::string token = RegisterShorthand(argv[1]);
+  const int lengthChange = static_cast<int>(token.size()) - static_cast<int>(std::strlen(argv[1]));
   Value v;
   const char* message = "";
   int pos = 0;
   if (argc == 2) {
-    pos = GetToken(argv[1], &v, show, &message);
+    pos = GetToken(token, &v, show, &message);
+  } else if (std::strcmp(argv[2], ".") == 0) {
+    pos = PromptToken(token, &message);
   } else {
     if (!EvaluateExpression(argv, &v)) return false;
-    pos = SetToken(argv[1], v, show, &message);
+    pos = SetToken(token, v, show, &message);
   }
-  if (pos != 0) return ShowError(argv, 1, pos, message);
+  if (pos != 0) return ShowError(argv, 1, std::max(1, pos - lengthChange), message);
   *result = v;
   return true;
 }
