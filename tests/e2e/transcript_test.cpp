@@ -144,7 +144,12 @@ struct RunResult {
   bool timedOut = false;
 };
 
+// Creates the directories a file name holds ("sub/a.txt") before the file.
 void WriteFile(const std::string& path, const std::string& body) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0755);
+  }
   std::ofstream(path, std::ios::binary) << body;
 }
 
