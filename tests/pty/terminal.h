@@ -195,6 +195,8 @@ class Terminal {
   }
 
   const std::string& Output() const { return output_; }
+  // The program's working directory, where a test may put its files.
+  const std::string& Dir() const { return dir_; }
   const Screen& Shown() const { return screen_; }
 
  private:

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "script/value.h"
 #include "script/variables.h"
 
 namespace {
@@ -32,6 +33,95 @@ TEST_F(AssignTargetTest, AFullTableFailsAtTheTargetsFirstColumn) {
   EXPECT_EQ(AssignTarget("$new", Value::Number(1), false, &message), 1);
   EXPECT_STREQ(message, "Failed to create user variable; exceeded maximum number of variables.");
   EXPECT_EQ(AssignTarget("$v999", Value::Number(1), false, &message), 0);
+}
+
+}  // namespace
+
+namespace {
+
+struct RegBits {
+  const char* contents;
+  uint32_t index, mask, high, low;
+};
+
+TEST(ParseRegBits, AcceptsTheExactBitRangeForms) {
+  const RegBits good[] = {
+      {"0012h-b3:2", 0x12, 0xC, 3, 2},  {"12-b3", 0x12, 0x8, 3, 3},
+      {"a0-B0", 0xA0, 0x1, 0, 0},       {"0-b31:0", 0, 0xFFFFFFFF, 31, 0},
+      {"4-b31", 4, 0x80000000, 31, 31},
+  };
+  for (const RegBits& g : good) {
+    uint32_t index = 0, mask = 0, high = 0, low = 0;
+    ASSERT_TRUE(ParseRegBits(g.contents, &index, &mask, &high, &low)) << g.contents;
+    EXPECT_EQ(index, g.index) << g.contents;
+    EXPECT_EQ(mask, g.mask) << g.contents;
+    EXPECT_EQ(high, g.high) << g.contents;
+    EXPECT_EQ(low, g.low) << g.contents;
+  }
+}
+
+TEST(ParseRegBits, RefusesEverythingElse) {
+  // Reversed ranges, expressions, missing digits, stray text and bits past the register.
+  for (const char* bad : {"0012h-b2:3", "$i-b3", "12", "12-b", "12-b3:", "12H-b3", "12h-b3x", "-b3",
+                          "12-c3", "12-b32", "12-b3:2:1", "12 -b3", "123456789-b1"}) {
+    uint32_t index = 0, mask = 0, high = 0, low = 0;
+    EXPECT_FALSE(ParseRegBits(bad, &index, &mask, &high, &low)) << bad;
+  }
+}
+
+// Token faults found before any register or memory is reached, with their positions.
+TEST(Tokens, BracketAndNameFaultsAtTheirPositions) {
+  struct Fault {
+    const char* token;
+    int pos;
+    const char* message;
+  };
+  const Fault faults[] = {
+      {"reg[28", 4, "Missing closing bracket."},
+      {"disp[]", 6, "Missing contents in brackets."},
+      {"foo[1]", 1, "Unknown array."},
+      {"reg[zz]", 5, "Invalid syntax."},
+      {"arg[0]", 1, "ARG does not exist (only in script files)."},
+      {"ARGN", 1, "ARGN does not exist (only in script files)."},
+      {"retval", 1, "RETVAL does not exist (only in script files)."},
+  };
+  for (const Fault& f : faults) {
+    Value v;
+    const char* message = "";
+    EXPECT_EQ(GetToken(f.token, &v, false, &message), f.pos) << f.token;
+    EXPECT_STREQ(message, f.message) << f.token;
+  }
+}
+
+TEST(Tokens, WritesRefuseTextsAndReadOnlyNames) {
+  const char* message = "";
+  EXPECT_EQ(SetToken("reg[28]", Value::Text("x"), false, &message), 9);
+  EXPECT_STREQ(message, "Cannot use string value.");
+  EXPECT_EQ(SetToken("disp16[0]", Value::Text("x"), false, &message), 11);
+  EXPECT_STREQ(message, "Cannot use string value");
+  EXPECT_EQ(SetToken("arg[1]", Value::Number(1), false, &message), 1);
+  EXPECT_STREQ(message, "ARG[] is read-only and cannot be set.");
+  EXPECT_EQ(SetToken("argn", Value::Number(1), false, &message), 1);
+  EXPECT_STREQ(message, "ARGN is read-only and cannot be set.");
+  EXPECT_EQ(PromptToken("sys[0]", &message), 1);
+  EXPECT_STREQ(message, "Not supported.");
+}
+
+TEST(Tokens, SysReachesOnlyWhatTheProgramMayTouch) {
+  Value v;
+  const char* message = "";
+  EXPECT_EQ(GetToken("sys32[0]", &v, false, &message), 7);
+  EXPECT_STREQ(message, "The program cannot access memory at this address.");
+  EXPECT_EQ(SetToken("sys[10]", Value::Number(1), false, &message), 5);
+}
+
+TEST(Tokens, RandReadsAndSeeds) {
+  const char* message = "";
+  ASSERT_EQ(SetToken("RAND", Value::Number(1), false, &message), 0);
+  Value v;
+  ASSERT_EQ(GetToken("rand", &v, false, &message), 0);
+  EXPECT_EQ(v.number, 16807u);
+  ASSERT_EQ(SetToken("rand", Value::Number(1), false, &message), 0);
 }
 
 }  // namespace
