@@ -57,6 +57,7 @@ fuzz: deps
 
 bench: build
 	./$(BUILD)/bench/vorn_bench_startup
+	./$(BUILD)/bench/vorn_bench_transport
 
 format:
 	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
