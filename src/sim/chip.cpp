@@ -242,7 +242,7 @@ void StartHwc(ChipState* chip) {
 }
 
 // Places pixel number hwcPixel of the incoming image: rows of width pixels, turned and mirrored
-// as HOST_CONFIG says, the first pixel at hwcBase.
+// as HOST_CONFIG says, the first pixel at hwcBase. Every data type is taken as 16-bit pixels.
 void HwcPixel(ChipState* chip, uint16_t pixel) {
   uint16_t config = Reg(chip, kRegHostConfig);
   uint64_t width = Reg(chip, kRegHwcWidth) + 2u;
@@ -254,19 +254,19 @@ void HwcPixel(ChipState* chip, uint16_t pixel) {
   int64_t across = 0;  // pixels to the right of the first pixel
   int64_t down = 0;    // lines below it
   switch ((config >> 1) & 3) {
-    case 0:
+    case 0:  // 0 degrees: rows go down, pixels to the right (to the left mirrored)
       across = mirror ? -column : column;
       down = row;
       break;
-    case 1:
+    case 1:  // 90 degrees: rows go left, pixels down
       across = mirror ? row : -row;
       down = column;
       break;
-    case 2:
+    case 2:  // 180 degrees: rows go up, pixels to the left
       across = mirror ? column : -column;
       down = -row;
       break;
-    default:
+    default:  // 270 degrees: rows go right, pixels up
       across = mirror ? -row : row;
       down = -column;
       break;

@@ -2,10 +2,12 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "sim/sim_pipe.h"
 #include "transport/libusb_pipe.h"
+#include "transport/usb_transport.h"
 
 namespace {
 
@@ -105,4 +107,16 @@ bool ChooseBridge(const BoardChoice& choice, BridgeRoute* route, std::string* er
   }
   *error = "!!!!! The kernel-mapped bus (uio:, mem:) is not supported yet.\n";
   return false;
+}
+
+bool OpenBoardBridge(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]) {
+  BoardChoice choice;
+  BridgeRoute route;
+  std::string error;
+  if (!ParseBoardSetting(std::getenv("VORN_BOARD"), &choice, &error) ||
+      !ChooseBridge(choice, &route, &error)) {
+    std::fputs(error.c_str(), stdout);
+    return false;
+  }
+  return UsbTransportOpen(route.pipes, route.target.c_str(), mgeNumber, interfaceFlags, usbInfo);
 }

@@ -1,6 +1,7 @@
 // Which board VORN talks to, from the VORN_BOARD environment variable.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "transport/pipe.h"
@@ -26,6 +27,11 @@ struct BridgeRoute {
   std::string target;
 };
 bool ChooseBridge(const BoardChoice& choice, BridgeRoute* route, std::string* error);
+
+// Opens the USB transport on the board that VORN_BOARD names, for the HAL's acquire. Prints
+// why when it cannot: a setting not understood, a bus not supported, or the transport's own
+// failure messages.
+bool OpenBoardBridge(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]);
 
 // The line printed when auto falls back to the simulated board.
 constexpr const char* kNoBoardFound = "!!!!! No board found: using the simulated 77Q41 board.\n";

@@ -1,8 +1,11 @@
 #include "transport/board_select.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "sim/sim_pipe.h"
@@ -80,6 +83,30 @@ TEST(BoardRoute, AutoFallsBackToTheSimulatedBoardAndSaysSo) {
             "!!!!! No board found: using the simulated 77Q41 board.\n");
   EXPECT_EQ(route.pipes, &SimPipes);
   EXPECT_EQ(route.target, "");
+}
+
+TEST(BoardRoute, OpeningFollowsVornBoard) {
+  const uint8_t usbInfo[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
+  char dir[] = "/tmp/vorn-select-test-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string path = std::string(dir) + "/board.img";
+  testing::internal::CaptureStdout();
+  setenv("VORN_BOARD", ("sim:" + path).c_str(), 1);
+  EXPECT_TRUE(OpenBoardBridge(0, 2, usbInfo));
+  EXPECT_NE(SimBoard(), nullptr);
+  UsbTransportClose();
+  setenv("VORN_BOARD", "pci", 1);
+  EXPECT_FALSE(OpenBoardBridge(0, 2, usbInfo));
+  setenv("VORN_BOARD", "mem:FE000000", 1);
+  EXPECT_FALSE(OpenBoardBridge(0, 2, usbInfo));
+  unsetenv("VORN_BOARD");
+  std::fflush(stdout);
+  std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(printed.rfind("\nCSCL:MGE Regs: 0x41", 0), 0u);
+  EXPECT_NE(printed.find("!!!!! VORN_BOARD=pci is not understood"), std::string::npos);
+  EXPECT_NE(printed.find("not supported yet"), std::string::npos);
+  unlink(path.c_str());
+  rmdir(dir);
 }
 
 // No bridge is attached to the test machine (nor any device with these ids): libusb discovery
