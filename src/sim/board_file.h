@@ -6,11 +6,12 @@
 #include <string>
 
 #include "sim/chip.h"
+#include "transport/cscl_packet.h"
 
 constexpr uint32_t kScratchSize = 0x10000;  // the bridge's own memory, reached by raw access
 
 struct BridgeMemory {
-  uint8_t mgeTable[4][6];  // the configuration last sent to the bridge
+  uint8_t mgeTable[kMgeCount][kMgeEntrySize];  // the configuration last sent to the bridge
   uint8_t configured;
   uint8_t reserved[7];
   uint32_t badAccesses;  // raw accesses outside the scratch space, unknown packets
