@@ -81,7 +81,8 @@ TEST(PeriodicTimer, StoppingFromItsOwnCallbackEndsIt) {
       },
       &calls);
   ASSERT_NE(calls.self, nullptr);
-  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  while (calls.count < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
   EXPECT_EQ(calls.count, 2);
 }
 
