@@ -14,9 +14,15 @@ struct BridgeMemory {
   uint8_t mgeTable[kMgeCount][kMgeEntrySize];  // the configuration last sent to the bridge
   uint8_t configured;
   uint8_t reserved[7];
-  uint32_t badAccesses;  // raw accesses outside the scratch space, unknown packets
+  uint32_t badAccesses;  // packets or accesses that reached nothing
   uint32_t reserved2;
   uint8_t scratch[kScratchSize];
+};
+
+// The mapped-bus window's own ports.
+struct WindowPorts {
+  uint16_t index;
+  uint16_t spare;
 };
 
 struct BoardImage {
@@ -24,6 +30,7 @@ struct BoardImage {
   uint32_t version;
   uint32_t size;
   BridgeMemory bridge;
+  WindowPorts window;
   ChipState chip;
 };
 
