@@ -185,10 +185,12 @@ uint16_t& Reg(ChipState* chip, uint32_t index) {
 
 // Accesses to no register, or writes to a read-only one, are counted and, when VORN_SIM_LOG is
 // set, reported on standard error; the access itself does nothing.
-void BadAccess(ChipState* chip, uint32_t index, const char* what) {
+void BadAccess(ChipState* chip, uint32_t index, const char* what, const RegisterInfo* reg) {
   chip->badAccesses++;
   chip->lastBadIndex = index;
-  if (std::getenv("VORN_SIM_LOG")) std::fprintf(stderr, "sim 77Q41: %s %04X\n", what, index);
+  if (std::getenv("VORN_SIM_LOG")) {
+    std::fprintf(stderr, "sim 77Q41: %s %04X %s\n", what, index, reg ? reg->name : "");
+  }
 }
 
 // ---- memory-access engine ----
@@ -382,16 +384,17 @@ bool ChipIsPort(uint32_t index) {
 uint16_t ChipRead(ChipState* chip, uint32_t index) {
   const RegisterInfo* reg = FindRegister(index);
   if (reg == nullptr) {
-    BadAccess(chip, index, "read of no register");
+    BadAccess(chip, index, "read of no register", nullptr);
     return 0;
   }
   switch (index) {
     case kRegMemPort:  // MEM_ACCESS_PORT
       return MemoryPortRead(chip);
-    case kRegPip1ScalerPort:  // PIP1_SCALER_PORT
-    case kRegPip2ScalerPort:  // PIP2_SCALER_PORT
-      return static_cast<uint16_t>(Reg(chip, index) | (chip->coefCounter[ScalerOf(index)] & 0x1F)
-                                                          << 8);
+    case kRegPip1ScalerPort:    // PIP1_SCALER_PORT
+    case kRegPip2ScalerPort: {  // PIP2_SCALER_PORT
+      uint16_t counter = chip->coefCounter[ScalerOf(index)] & (kCoefEntries - 1);
+      return static_cast<uint16_t>(Reg(chip, index) | counter << 8);
+    }
     case kRegPip2LutCounter:  // PIP2LUT_COUNTER
       return chip->lutCounter[kPip2Lut];
     case kRegPip2LutData:  // PIP2LUT_DATAPORT
@@ -408,7 +411,7 @@ uint16_t ChipRead(ChipState* chip, uint32_t index) {
 void ChipWrite(ChipState* chip, uint32_t index, uint16_t value, uint16_t laneMask) {
   const RegisterInfo* reg = FindRegister(index);
   if (reg == nullptr || reg->access == RO) {
-    BadAccess(chip, index, reg ? "write to read-only" : "write to no register");
+    BadAccess(chip, index, reg ? "write to read-only" : "write to no register", reg);
     return;
   }
   // A byte write keeps the other byte as stored.
