@@ -20,7 +20,8 @@ bool RegisterIsWriteOnly(uint32_t index);
 std::string RegisterName(uint32_t index);
 
 // The "." path for reg[index]: the register's layout, then the prompt of the feature at the bit
-// the engineer picks. Returns 0 or the error position within the token.
+// the engineer picks. Returns 0, the error position within the token, or -1 when the failure
+// has been reported already.
 int PromptRegister(uint32_t index, const char** message);
 
 // Reads the feature named (any case) into value; its kind preset to text asks for the value

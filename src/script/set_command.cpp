@@ -101,6 +101,7 @@ bool SetOrShowToken(int argc, ArgSlot* argv, Value* result) {
     if (!EvaluateExpression(argv, &v)) return false;
     pos = SetToken(token, v, show, &message);
   }
+  if (pos < 0) return false;  // the prompt has reported it
   if (pos != 0) return ShowError(argv, 1, std::max(1, pos - lengthChange), message);
   *result = v;
   return true;

@@ -16,8 +16,8 @@ int GetToken(std::string_view token, Value* value, bool show, const char** messa
 // position within token.
 int SetToken(std::string_view token, const Value& value, bool show, const char** message);
 
-// The "." path of SET: shows what the token is and asks for its new value. Returns 0 or the
-// error position within token.
+// The "." path of SET: shows what the token is and asks for its new value. Returns 0, the error
+// position within token, or -1 when the failure has been reported already.
 int PromptToken(std::string_view token, const char** message);
 
 // True when the bracket contents are a bit range: hexadecimal index digits, an optional "h",
