@@ -65,8 +65,10 @@ bool CmdIf(int argc, ArgSlot* argv, Value*) {
   if (AsksForHelp(argc, argv)) return ShowCommandHelp(kIfHelp, argv[0]);
   int first = StatementStart(argv, "then");
   if (first >= argc) return OutPrintf(CH_ERR, "ERROR: Improper IF construct.\n");
-  if (!EvaluateCondition(argv, &Flow.lastCondition)) return false;
-  if (!Flow.lastCondition.IsTrue()) return true;
+  Value condition;
+  if (!EvaluateCondition(argv, &condition)) return false;  // the last condition stays
+  Flow.lastCondition = condition;
+  if (!condition.IsTrue()) return true;
   return RunStatements(JoinWords(argc, argv, first));
 }
 
