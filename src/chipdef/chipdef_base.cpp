@@ -40,6 +40,8 @@ void ChipDefBase::ChipDefError(const char* format, ...) {
 void ChipDefBase::InvalidateCaches() {
   m_FeatCacheValid = false;
   m_FeatCacheIndex = 0;
+  m_RegCacheValid = false;
+  m_RegCacheRecord = 0;
 }
 
 bool ChipDefBase::SelectProduct(const char* keyName) {
