@@ -44,7 +44,7 @@ bool NameMatches(const OptText& name, std::string_view text, const OptText& unit
 constexpr struct {
   const char* word;
   uint32_t bit;
-} kBoolWords[] = {{"enabled", 1}, {"true", 1},  {"t", 1},     {"on", 1},  {"1", 1},
+} kBoolWords[] = {{"enabled", 1},  {"true", 1},  {"t", 1}, {"on", 1},  {"1", 1},
                   {"disabled", 0}, {"false", 0}, {"f", 0}, {"off", 0}, {"0", 0}};
 
 }  // namespace
@@ -318,8 +318,10 @@ const char* ChipDefBase::GetValueText(const char* name, bool asRead) {
       }
       const FValueRec& v = f.Values[entry];
       const OptText& preferred = asRead ? v.ReadValue : v.WriteValue;
-      const OptText& chosen = preferred ? preferred : v.Value ? v.Value : v.ReadValue ? v.ReadValue
-                                                                                      : v.WriteValue;
+      const OptText& chosen = preferred     ? preferred
+                              : v.Value     ? v.Value
+                              : v.ReadValue ? v.ReadValue
+                                            : v.WriteValue;
       if (chosen) text = *chosen;
       break;
     }

@@ -113,4 +113,3 @@ bool ChipDefBase::StoreSequence(const char* name, const char* text) {
   }
   return SetSeqLength(name, stored);
 }
-
