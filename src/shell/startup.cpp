@@ -1,7 +1,9 @@
 // Program entry: start-up, switches, the command line's command or the prompt loop.
 #include <cstring>
 
+#include "chipdef/chipdef.h"
 #include "commands/controller_commands.h"
+#include "commands/register_commands.h"
 #include "hal/hal.h"
 #include "platform/console.h"
 #include "script/helper.h"
@@ -154,6 +156,23 @@ bool AcquireController() {
   return false;
 }
 
+// Builds the chip model and the settings that depend on it. The completion index is filled
+// from the model's feature names here once the name index is part of the program.
+void PrepareChipModel() {
+  ChipModel();
+  InitRegisterCommands();
+}
+
+// The model works on the chip when there is one; automatic strides start off.
+void ConnectChipModel() {
+  ChipDef& model = ChipModel();
+  model.SetLive(Shell.CardPresent);
+  for (const char* autoStride :
+       {"main1autostride", "main2autostride", "pip1autostride", "pip2autostride"}) {
+    if (model.FeatureExists(autoStride)) model.SetFieldValue(autoStride, 0);
+  }
+}
+
 }  // namespace
 
 int VornMain(int argc, char** argv) {
@@ -161,7 +180,9 @@ int VornMain(int argc, char** argv) {
   PrintBanner();
   int code = ApplySwitches(argc, argv);
   if (code != kGoOn) return code;
+  PrepareChipModel();
   if (Shell.CardPresent && !AcquireController()) return 1;
+  ConnectChipModel();
   RunPreferences();
   int words = CopyCommandWords(argc, argv);
   if (words > 0) return RunCommandLine(words);
