@@ -6,10 +6,16 @@
 
 #include "script/value.h"
 
-// Evaluates an expression. Returns 0 on success, otherwise the 1-based position of the fault,
-// with message pointing at a constant text.
+// Evaluates an expression in a variable scope (the running script's scope text, or nullptr for
+// the globals only). Returns 0 on success, otherwise the 1-based position of the fault within
+// expression, with *message (when message is given) pointing at a constant text. A failure
+// leaves nothing changed but result.
+int Evaluate(std::string_view expression, Value* result, const char* scope, const char** message);
+
+// Evaluates an expression in the running script's scope (the globals at the prompt), as the
+// commands do.
 int Evaluate(std::string_view expression, Value* result, const char** message);
 
-// Evaluates text that must give a number ("Value cannot be a string." otherwise).
-// Returns 0 or the error position.
+// Evaluates text in the running script's scope; it must give a number ("Value cannot be a
+// string." otherwise). Returns 0 or the error position.
 int EvalToNum(std::string_view text, uint32_t* out, const char** message);

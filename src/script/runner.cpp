@@ -13,3 +13,7 @@ bool RunScript(bool reportMissing, int, ArgSlot* argv, Value*) {
 bool ScriptIsRunning() {
   return false;
 }
+
+const char* ScriptScope() {
+  return nullptr;
+}

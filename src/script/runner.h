@@ -11,3 +11,7 @@ bool RunScript(bool reportMissing, int argc, ArgSlot* argv, Value* result);
 
 // True while a script runs (not at the prompt).
 bool ScriptIsRunning();
+
+// The local-variable scope of the running script ("init.txt1": its name as typed and its nesting
+// depth), or nullptr at the prompt.
+const char* ScriptScope();

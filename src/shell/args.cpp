@@ -146,3 +146,9 @@ bool ParseEndOrLen(const char* text, uint32_t start, uint32_t unit, uint32_t las
   }
   return true;
 }
+
+size_t ArgColumn(const ArgSlot* argv, int index) {
+  size_t column = Args.StatementColumn;
+  for (int i = 0; i < index; i++) column += std::strlen(argv[i]) + 1;
+  return column;
+}

@@ -13,8 +13,13 @@ using ArgSlot = char[kArgSize];
 struct ArgState {
   ArgSlot ArgVector[kMaxArgs] = {};
   int ArgCount = 0;
+  size_t StatementColumn = 0;  // where the statement's first word stands in the typed line
 };
 extern ArgState Args;
+
+// The column of word index in the typed line, taking the words as separated by single blanks;
+// error carets are placed from it.
+size_t ArgColumn(const ArgSlot* argv, int index);
 
 // Splits text into words: blanks separate words; a double-quoted run (with \" inside) and a
 // bracket group ("(...)" or "[...]", nested) stay inside one word, quotes and brackets kept.

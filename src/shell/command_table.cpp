@@ -3,6 +3,8 @@
 #include "commands/controller_commands.h"
 #include "commands/memory_commands.h"
 #include "commands/register_commands.h"
+#include "script/calc_command.h"
+#include "script/set_command.h"
 #include "shell/output.h"
 #include "shell/quit.h"
 
@@ -30,7 +32,7 @@ const CommandRow CommandTable[kCommandCount] = {
      "MM                                        - Shows memory map layout"},
     {BASIC, "show;sh", CmdNotImplemented, kNeedsCard,
      "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"},
-    {BASIC, "set", CmdNotImplemented, kAnyBoard,
+    {BASIC, "set", CmdSet, kAnyBoard,
      "SET [token [expression]]                  - Sets register, feature, $variable"},
     {BASIC, "r;r8;r16;r32", CmdRead, kNeedsCard,
      "R[8|16|32] [addr1 addr2 ..]               - Reads from memory"},
@@ -58,7 +60,7 @@ const CommandRow CommandTable[kCommandCount] = {
      "Q                                         - Quits VORN"},
     {BASIC, "?;help", CmdNotImplemented, kAnyBoard,
      "? [regindex|searchtext]                   - Help, or use to search chip info"},
-    {ADVANCED, "calc", CmdNotImplemented, kAnyBoard,
+    {ADVANCED, "calc", CmdCalc, kAnyBoard,
      "CALC expression                           - Built-in calculator"},
     {ADVANCED, "debug", CmdNotImplemented, kNeedsCard,
      "DEBUG                                     - HAL debugging"},

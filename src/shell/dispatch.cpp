@@ -84,6 +84,9 @@ bool RunStatement(const char* text, size_t offset, const Statement& s, bool* fla
   if (s.begin >= s.end) return true;
   int argc = SplitArgs(text + s.begin, s.end - s.begin, Args.ArgVector);
   Args.ArgCount = argc;
+  size_t firstWord = s.begin;
+  while (firstWord < s.end && IsSpaceOrTab(text[firstWord])) firstWord++;
+  Args.StatementColumn = offset + firstWord;
   if (argc >= kMaxArgs) {
     return OutPrintf(CH_ERR, "ERROR: Too many arguments (max %u).\n", kMaxArgs - 1);
   }

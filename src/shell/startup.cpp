@@ -9,6 +9,8 @@
 #include "script/helper.h"
 #include "script/runner.h"
 #include "script/string_list.h"
+#include "script/token_hook.h"
+#include "script/tokens.h"
 #include "shell/dispatch.h"
 #include "shell/output.h"
 #include "shell/shell.h"
@@ -177,6 +179,9 @@ void ConnectChipModel() {
 
 int VornMain(int argc, char** argv) {
   InitStringLists();
+  InstallTokenHook([](std::string_view token, Value* value, const char** message) {
+    return GetToken(token, value, false, message);
+  });
   PrintBanner();
   int code = ApplySwitches(argc, argv);
   if (code != kGoOn) return code;
