@@ -10,7 +10,6 @@
 namespace {
 
 constexpr size_t kScratchCount = 24;
-constexpr size_t kScratchSize = 1024;
 // Room a message may take beyond its format text.
 constexpr size_t kMessageSlack = 256;
 

@@ -87,6 +87,8 @@ class ChipDefBase {
   static constexpr uint32_t MaxFValues = 50;
   // Room for loader messages.
   static constexpr size_t kErrDiagnoseSize = 4096;
+  // The size of a returned text, unless it needs more.
+  static constexpr size_t kScratchSize = 1024;
   // Feature names this long or longer are never found.
   static constexpr size_t kMaxKeyLen = 128;
 

@@ -60,11 +60,10 @@ char* ChipDefBase::Scratch() {
 }
 
 const char* ChipDefBase::ScratchText(std::string_view text) {
-  char* out = Scratch();
-  const size_t size = GetStrSize(m_Scratch, out);
-  const size_t n = text.size() < size ? text.size() : size - 1;
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
+  // A long sequence text takes a larger buffer rather than being cut.
+  char* out = GetStrSized(m_Scratch, text.size() < kScratchSize ? kScratchSize : text.size() + 1);
+  std::memcpy(out, text.data(), text.size());
+  out[text.size()] = '\0';
   return out;
 }
 

@@ -107,7 +107,11 @@ bool ChipDefBase::StoreSequence(const char* name, const char* text) {
       while (*p != '\0' && *p != ')' && *p != ';') p++;  // the part past the longest text
       if (*p == ')') p++;
     }
-    if (!SetSeqEntry(name, stored, k->kind, number & kNumberMask, entryText.c_str())) break;
+    if (!SetSeqEntry(name, stored, k->kind, number & kNumberMask, entryText.c_str())) {
+      // What fitted is kept, but a sequence cut short is not reported as stored.
+      SetSeqLength(name, stored);
+      return false;
+    }
     stored++;
     while (*p == ' ') p++;
   }

@@ -703,6 +703,23 @@ TEST_F(RecordModel, SequenceTextRoundTrip) {
   // Texts end at a semicolon, and the semicolon skips the rest up to the next one.
   EXPECT_TRUE(m.SetValueText("lcdseq", "id5 ap7(x;y) as3 x12; c1F(fine)  zz"));
   EXPECT_STREQ(m.GetValueText("lcdseq", true), "id5  ap7(x)  c1F(fine)");
+  // A long sequence reads back whole, past the size of an ordinary returned text.
+  std::string many;
+  for (int i = 0; i < 300; i++) many += "c" + std::to_string(100 + i) + (i < 5 ? "(t)  " : "  ");
+  many.resize(many.size() - 2);
+  EXPECT_TRUE(m.SetValueText("lcdseq", many.c_str()));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 300u);
+  EXPECT_EQ(m.GetValueText("lcdseq", true), many);
+  // A full text pool ends the store: 170 one-letter texts take 510 of its 512 bytes.
+  std::string texts;
+  for (int i = 0; i < 200; i++) texts += "c1(t) ";
+  EXPECT_FALSE(m.SetValueText("lcdseq", texts.c_str()));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 170u);
+  // Past the 1024 entries the store stops and keeps what fitted.
+  std::string tooMany;
+  for (int i = 0; i < 1100; i++) tooMany += "p1 ";
+  EXPECT_FALSE(m.SetValueText("lcdseq", tooMany.c_str()));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 1024u);
   EXPECT_TRUE(m.SetSeqLength("lcdseq", 0));
   EXPECT_EQ(m.GetSeqLength("lcdseq"), 0u);
   EXPECT_STREQ(m.GetValueText("lcdseq", true), "");
