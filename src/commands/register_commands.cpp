@@ -197,6 +197,7 @@ bool ListRegisters(bool byCategory) {
 }
 
 // ---- XF, XFB, XR, XRB ----
+// Cycle counters are 64-bit, so that a count of FFFFFFFFh still ends.
 
 // The index, unit and cycle count shared by the repeat commands; the count comes from
 // argv[2] when there is one, else it is the remembered one.
@@ -254,12 +255,12 @@ void BurstRead(uint32_t index, uint32_t unit, uint8_t* buffer, uint32_t count) {
   qvBurstReadReg32(index, reinterpret_cast<uint32_t*>(buffer), count);
 }
 
-bool PrintCycleStart(uint32_t cycle, uint32_t index) {
-  return OutPrintf(CH_SET, "\rCycle:%08X   REG[%04X] <", cycle, index);
+bool PrintCycleStart(uint64_t cycle, uint32_t index) {
+  return OutPrintf(CH_SET, "\rCycle:%08X   REG[%04X] <", static_cast<uint32_t>(cycle), index);
 }
 
-bool PrintRereadLine(uint32_t cycle, uint32_t index, uint32_t value) {
-  return OutPrintf(CH_SET, "\n%10u: REG[%04Xh]=%2Xh", cycle, index, value);
+bool PrintRereadLine(uint64_t cycle, uint32_t index, uint32_t value) {
+  return OutPrintf(CH_SET, "\n%10u: REG[%04Xh]=%2Xh", static_cast<uint32_t>(cycle), index, value);
 }
 
 bool ShowsOutput() {
@@ -325,7 +326,7 @@ bool CmdRegisterFill(int argc, ArgSlot* argv, Value*) {
   int count = 0;
   if (!ParseValues(argc, argv, values, &count)) return false;
   OutPrintf(CH_SET, "\n");
-  for (uint32_t cycle = 1; cycles == 0 || cycle <= cycles; cycle++) {
+  for (uint64_t cycle = 1; cycles == 0 || cycle <= cycles; cycle++) {
     PrintCycleStart(cycle, index);
     for (int k = 0; k < count; k++) {
       const uint32_t value = values[k] & UnitMask(unit);
@@ -354,7 +355,7 @@ bool CmdRegisterBurstFill(int argc, ArgSlot* argv, Value*) {
   if (!buffer) return CannotAllocate();
   OutPrintf(CH_SET, "\n");
   uint64_t at = 0;
-  for (uint32_t cycle = 1; cycle <= cycles; cycle++) {
+  for (uint64_t cycle = 1; cycle <= cycles; cycle++) {
     PrintCycleStart(cycle, index);
     for (int k = 0; k < count; k++) {
       const uint32_t value = values[k] & UnitMask(unit);
@@ -373,12 +374,12 @@ bool CmdRegisterReread(int argc, ArgSlot* argv, Value*) {
   uint32_t index = 0, unit = 0, cycles = 0;
   if (!ParseRepeat(argc, argv, Registers.reread, &index, &unit, &cycles)) return false;
   if (ShowsOutput()) {
-    for (uint32_t cycle = 1; cycles == 0 || cycle <= cycles; cycle++) {
+    for (uint64_t cycle = 1; cycles == 0 || cycle <= cycles; cycle++) {
       if (!PrintRereadLine(cycle, index, ReadReg(index, unit))) return false;
       if (cycles == 0 && EscapeTyped()) break;
     }
   } else {
-    for (uint32_t cycle = 0; cycle < (cycles == 0 ? 1 : cycles); cycle++) ReadReg(index, unit);
+    for (uint64_t cycle = 0; cycle < (cycles == 0 ? 1 : cycles); cycle++) ReadReg(index, unit);
   }
   return OutPrintf(CH_SET, "\n");
 }
@@ -395,7 +396,7 @@ bool CmdRegisterBurstReread(int argc, ArgSlot* argv, Value*) {
   BurstRead(index, unit, buffer.get(), cycles);
   // The HAL refuses 32-bit register bursts with its own message: there is nothing to show.
   if (ShowsOutput() && unit != 4) {
-    for (uint32_t cycle = 1; cycle <= cycles; cycle++) {
+    for (uint64_t cycle = 1; cycle <= cycles; cycle++) {
       if (!PrintRereadLine(cycle, index, GetUnit(buffer.get(), cycle - 1, unit))) return false;
     }
   }
