@@ -41,6 +41,7 @@ void ChipDefBase::InvalidateCaches() {
   m_FeatCacheIndex = 0;
   m_RegCacheValid = false;
   m_RegCacheRecord = 0;
+  m_NthValid = false;
 }
 
 bool ChipDefBase::SelectProduct(const char* keyName) {

@@ -268,6 +268,10 @@ class ChipDefBase {
   std::unordered_map<std::string_view, uint32_t> m_KeyIndex;
   std::vector<uint32_t> m_NextSameKey;
 
+  // Where the n-th visible feature was found last, so that enumerating them is one pass.
+  bool m_NthValid = false;
+  uint32_t m_NthN = 0;
+  uint32_t m_NthIndex = 0;
   // Register lookup cache: the record found last and the index it was asked for.
   bool m_RegCacheValid = false;
   uint32_t m_RegCacheRecord = 0;

@@ -73,9 +73,16 @@ bool ChipDefBase::FeatureExists(const char* name) {
 }
 
 bool ChipDefBase::GetNthFeature(uint32_t n, const char** keyName) {
-  for (const FeatureRec& f : m_Features) {
+  // Asking for the next one after the last answer goes on from there.
+  const bool resume = m_NthValid && n > m_NthN;
+  uint32_t seen = resume ? m_NthN + 1 : 0;
+  for (size_t i = resume ? m_NthIndex + 1 : 0; i < m_Features.size(); i++) {
+    const FeatureRec& f = m_Features[i];
     if (f.KeyName.empty() || !IsForProduct(f.Product)) continue;
-    if (n-- == 0) {
+    if (seen++ == n) {
+      m_NthValid = true;
+      m_NthN = n;
+      m_NthIndex = static_cast<uint32_t>(i);
       *keyName = f.KeyName.c_str();
       return true;
     }

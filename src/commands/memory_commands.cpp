@@ -144,14 +144,19 @@ ModifyStep ReadModifyKeys(char* digits, size_t capacity) {
   digits[0] = '\0';
   for (;;) {
     ConsoleFlush();
-    int key = ConsoleReadByte();
-    if (key < 0) return ModifyStep::kLeave;  // the end of piped input leaves the mode
+    int key = ConsoleReadKey();
+    if (ConsoleAtEnd()) return ModifyStep::kLeave;  // the end of piped input leaves the mode
+    if (key == kKeyExtended) {
+      ConsoleReadKey();  // an arrow or other extended key means nothing here
+      ConsoleWrite("\a");
+      continue;
+    }
     char c = static_cast<char>(key);
     if (std::strchr("0123456789ABCDEFabcdef", c) != nullptr && n + 1 < capacity) {
       digits[n++] = c;
       digits[n] = '\0';
       ConsoleWrite(std::string_view(&c, 1));
-    } else if (key == 8 && n > 0) {
+    } else if (key == kKeyBackspace && n > 0) {
       digits[--n] = '\0';
       ConsoleWrite("\b \b");
     } else if (c == '\t' || c == '\n' || c == '\r' || c == ' ') {
@@ -229,6 +234,25 @@ bool ParseRange(ArgSlot* argv, MemorySettings& s, uint32_t* unit, uint32_t* star
   return ParseEndOrLen(argv[2], *start, *unit, s.length, length);
 }
 
+// What F and S take: a range and at least one value (an empty quoted text gives none, which
+// would fill nothing and match everywhere).
+struct RangeAndData {
+  uint32_t unit = 0;
+  uint32_t start = 0;
+  uint32_t length = 0;
+  uint32_t values[kMaxDataValues];
+  int count = 0;
+};
+
+bool ParseRangeAndData(int argc, ArgSlot* argv, MemorySettings& s, RangeAndData* r) {
+  if (argc < 4) return OutPrintf(CH_ERR, "ERROR: Not enough parameters.\n");
+  if (!ParseRange(argv, s, &r->unit, &r->start, &r->length)) return false;
+  if (int bad = ParseDataList(argc, argv, 3, r->values, &r->count); bad != 0) {
+    return BadData(argv, bad);
+  }
+  return r->count > 0 || BadData(argv, 3);
+}
+
 }  // namespace
 
 void ResetMemoryCommands() {
@@ -280,13 +304,11 @@ bool CmdWrite(int argc, ArgSlot* argv, Value*) {
 
 bool CmdFill(int argc, ArgSlot* argv, Value*) {
   if (WantsHelp(argv)) return ShowHelp(argv[0], kFillHelp);
-  if (argc < 4) return OutPrintf(CH_ERR, "ERROR: Not enough parameters.\n");
-  uint32_t unit = 0, start = 0, length = 0;
-  if (!ParseRange(argv, Memory.fill, &unit, &start, &length)) return false;
-  uint32_t values[kMaxDataValues];
-  int count = 0;
-  if (int bad = ParseDataList(argc, argv, 3, values, &count); bad != 0) return BadData(argv, bad);
-  if (count == 0) return BadData(argv, 3);  // an empty quoted text leaves nothing to fill with
+  RangeAndData r;
+  if (!ParseRangeAndData(argc, argv, Memory.fill, &r)) return false;
+  uint32_t unit = r.unit, start = r.start, length = r.length;
+  const uint32_t* values = r.values;
+  int count = r.count;
   for (uint32_t i = 0; i < length / unit; i++) {
     WriteUnit(start + i * unit, unit, values[i % static_cast<uint32_t>(count)]);
   }
@@ -310,13 +332,11 @@ bool CmdDump(int, ArgSlot* argv, Value*) {
 
 bool CmdSearch(int argc, ArgSlot* argv, Value*) {
   if (WantsHelp(argv)) return ShowHelp(argv[0], kSearchHelp);
-  if (argc < 4) return OutPrintf(CH_ERR, "ERROR: Not enough parameters.\n");
-  uint32_t unit = 0, start = 0, length = 0;
-  if (!ParseRange(argv, Memory.search, &unit, &start, &length)) return false;
-  uint32_t values[kMaxDataValues];
-  int count = 0;
-  if (int bad = ParseDataList(argc, argv, 3, values, &count); bad != 0) return BadData(argv, bad);
-  if (count == 0) return BadData(argv, 3);  // nothing to look for would match everywhere
+  RangeAndData r;
+  if (!ParseRangeAndData(argc, argv, Memory.search, &r)) return false;
+  uint32_t unit = r.unit, start = r.start, length = r.length;
+  const uint32_t* values = r.values;
+  int count = r.count;
   Memory.search.length = length;
   unsigned long matches = 0;
   for (uint32_t i = 0; i < length / unit; i++) {

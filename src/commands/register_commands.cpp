@@ -1,8 +1,5 @@
 #include "commands/register_commands.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -67,12 +64,10 @@ void WriteReg(uint32_t index, uint32_t unit, uint32_t value) {
   qvWriteReg32(index, value);
 }
 
-// ESC typed while a loop without end runs stops it; so does the end of the input.
+// ESC typed while a loop without end runs stops it; so does the end of the input. Other keys
+// are passed over.
 bool EscapeTyped() {
-  pollfd p{STDIN_FILENO, POLLIN, 0};
-  if (poll(&p, 1, 0) <= 0) return false;
-  const int key = ConsoleReadByte();
-  return key < 0 || key == kKeyEsc;
+  return ConsoleKeyPending() && ConsoleReadKey() == kKeyEsc;
 }
 
 // "[IX] > VALUE  bbbb-bbbb-...b DECt": a read line of X and BAR without its prefix.

@@ -1,23 +1,105 @@
 #include "platform/console.h"
 
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// Our own read buffer on descriptor 0, so that a CR can look at the byte after it.
+// Our own read buffer on descriptor 0, so that a CR can look at the byte after it and an escape
+// sequence can be read ahead.
 struct InputBuffer {
   unsigned char bytes[4096];
   size_t pos = 0;
   size_t len = 0;
   bool atEnd = false;
+  int pendingCode = -1;  // second code of an extended key, handed out by the next key read
 };
 InputBuffer Input;
 
+// The terminal's settings from before raw mode, put back on every way out.
+struct TerminalState {
+  int isTerminal = -1;  // unknown until first asked
+  termios saved{};
+  termios rawSettings{};
+  volatile sig_atomic_t raw = 0;
+  bool handlersInstalled = false;
+};
+TerminalState Terminal;
+
+// Bytes of one escape sequence arrive together; a lone Esc is followed by nothing this long.
+constexpr int kEscapeWaitMs = 30;
+// An escape sequence longer than this is not one a keyboard sends; it is swallowed.
+constexpr int kMaxSequence = 32;
+
+const int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void RestoreTerminal() {
+  if (Terminal.raw == 0) return;
+  tcsetattr(STDIN_FILENO, TCSANOW, &Terminal.saved);
+  Terminal.raw = 0;
+}
+
+// The handler is installed with SA_RESETHAND, so raising the signal again takes its default
+// action once the terminal is back to normal.
+void RestoreAndRaise(int sig) {
+  RestoreTerminal();
+  raise(sig);
+}
+
+// Ctrl-Z: the shell gets its terminal back as it was, and raw mode returns when the program is
+// continued (the shell may have changed the settings meanwhile).
+void SuspendWithTerminalRestored(int) {
+  int savedErrno = errno;
+  bool wasRaw = Terminal.raw != 0;
+  RestoreTerminal();
+  raise(SIGSTOP);
+  if (wasRaw && tcsetattr(STDIN_FILENO, TCSANOW, &Terminal.rawSettings) == 0) Terminal.raw = 1;
+  errno = savedErrno;
+}
+
+// Installs handler for sig, unless the caller chose to ignore the signal.
+void InstallHandler(int sig, void (*handler)(int), int flags) {
+  struct sigaction old {};
+  if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigemptyset(&action.sa_mask);
+  sigaction(sig, &action, nullptr);
+}
+
+void InstallRestoreHandlers() {
+  if (Terminal.handlersInstalled) return;
+  Terminal.handlersInstalled = true;
+  std::atexit(RestoreTerminal);
+  for (int sig : kRestoreSignals) InstallHandler(sig, RestoreAndRaise, SA_RESETHAND);
+  InstallHandler(SIGTSTP, SuspendWithTerminalRestored, SA_RESTART);
+}
+
+// No echo, no line buffering, Enter as CR, every byte passed through; the terminal's signal
+// keys stay on, so Ctrl-C still ends the program (with the terminal restored).
+void EnterRawMode() {
+  if (Terminal.raw != 0 || !ConsoleIsTerminal()) return;
+  if (tcgetattr(STDIN_FILENO, &Terminal.saved) != 0) return;
+  InstallRestoreHandlers();
+  termios& raw = Terminal.rawSettings;
+  raw = Terminal.saved;
+  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+  raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0) Terminal.raw = 1;
+}
+
 bool FillInput() {
   if (Input.atEnd) return false;
+  EnterRawMode();  // before the prompt shows, so that no key is typed in cooked mode
   ConsoleFlush();
   for (;;) {
     ssize_t n = read(STDIN_FILENO, Input.bytes, sizeof Input.bytes);
@@ -37,12 +119,158 @@ int PeekByte() {
   return Input.bytes[Input.pos];
 }
 
+// True when a byte is buffered or arrives within timeoutMs.
+bool ByteWithin(int timeoutMs) {
+  if (Input.pos < Input.len) return true;
+  if (Input.atEnd) return false;
+  ConsoleFlush();
+  pollfd p{STDIN_FILENO, POLLIN, 0};
+  int n;
+  do {
+    n = poll(&p, 1, timeoutMs);
+  } while (n < 0 && errno == EINTR);
+  return n > 0 && FillInput();
+}
+
+// The byte that follows within the escape wait, or -1.
+int PeekSequenceByte() {
+  return ByteWithin(kEscapeWaitMs) ? PeekByte() : -1;
+}
+
+int Extended(int code) {
+  Input.pendingCode = code;
+  return kKeyExtended;
+}
+
+// The keys of the VT100/xterm sequences: "ESC [ A" or "ESC O A" (modifiers such as "1;5" are
+// allowed and ignored), and "ESC [ n ~".
+struct SequenceKey {
+  int final;
+  int param;  // the first parameter that must come before a "~"; -1 for a letter
+  int key;
+};
+
+const SequenceKey kSequenceKeys[] = {
+    {'A', -1, kKeyUp},   {'B', -1, kKeyDown}, {'C', -1, kKeyRight}, {'D', -1, kKeyLeft},
+    {'H', -1, kKeyHome}, {'F', -1, kKeyEnd},  {'~', 1, kKeyHome},   {'~', 2, kKeyIns},
+    {'~', 3, kKeyDel},   {'~', 4, kKeyEnd},   {'~', 5, kKeyPgUp},   {'~', 6, kKeyPgDn},
+    {'~', 7, kKeyHome},  {'~', 8, kKeyEnd},
+};
+
+// The key named by a complete sequence, or -1 for one the program has no use for.
+int KeyFromSequence(int param, int final) {
+  for (const SequenceKey& row : kSequenceKeys) {
+    if (row.final == final && (row.param < 0 || row.param == param)) return row.key;
+  }
+  return -1;
+}
+
+// After ESC: a lone Esc, an extended key, or -1 when a sequence was swallowed whole. Parameter
+// and intermediate bytes run up to a final byte; a byte that cannot belong to a sequence ends it
+// and stays unread. ESC before another ESC or any other byte is an Alt-modified key, which the
+// program has no use for.
+int DecodeEscape() {
+  bool altModified = false;
+  int first;
+  for (;;) {
+    first = PeekSequenceByte();
+    if (first < 0) return altModified ? -1 : kKeyEsc;
+    ConsoleReadByte();
+    if (first != kKeyEsc) break;
+    altModified = true;
+  }
+  if (first != '[' && first != 'O') return -1;
+  int param = 0;
+  bool firstParamDone = false;
+  for (int length = 0; length < kMaxSequence; length++) {
+    int b = PeekSequenceByte();
+    if (b < 0x20 || b > 0x7E) return -1;
+    ConsoleReadByte();
+    if (b >= 0x40) {
+      int key = KeyFromSequence(param, b);
+      return key < 0 || altModified ? -1 : Extended(key);
+    }
+    if (b >= '0' && b <= '9' && !firstParamDone) {
+      param = param < 1000 ? param * 10 + (b - '0') : param;
+    } else {
+      firstParamDone = true;
+    }
+  }
+  return -1;
+}
+
+// A non-ASCII character is one key with no meaning; its continuation bytes go with it.
+int SkipMultiByteCharacter() {
+  for (int i = 0; i < 3; i++) {
+    int b = PeekSequenceByte();
+    if (b < 0x80 || b > 0xBF) break;
+    ConsoleReadByte();
+  }
+  return kKeyOther;
+}
+
+int DecodeTerminalKey() {
+  for (;;) {
+    int b = ConsoleReadByte();
+    if (b < 0) return kKeyEsc;
+    int key = b;
+    switch (b) {
+      case kKeyEsc:
+        key = DecodeEscape();
+        break;
+      case 127:
+        key = kKeyBackspace;
+        break;
+      case 8:
+      case 23:
+        key = kKeyDeleteWord;
+        break;  // Ctrl+Backspace, Ctrl+W
+      case 0:
+        key = kKeyOther;
+        break;
+      default:
+        if (b >= 0x80) key = SkipMultiByteCharacter();
+        break;
+    }
+    if (key >= 0) return key;
+  }
+}
+
 }  // namespace
+
+bool ConsoleIsTerminal() {
+  if (Terminal.isTerminal < 0) Terminal.isTerminal = isatty(STDIN_FILENO) ? 1 : 0;
+  return Terminal.isTerminal == 1;
+}
 
 int ConsoleReadByte() {
   int c = PeekByte();
   if (c >= 0) Input.pos++;
   return c;
+}
+
+int ConsoleReadKey() {
+  if (Input.pendingCode >= 0) {
+    int code = Input.pendingCode;
+    Input.pendingCode = -1;
+    return code;
+  }
+  if (!ConsoleIsTerminal()) {
+    int b = ConsoleReadByte();
+    return b < 0 ? kKeyEsc : b;
+  }
+  return DecodeTerminalKey();
+}
+
+bool ConsoleKeyPending() {
+  if (Input.pendingCode >= 0 || Input.pos < Input.len || Input.atEnd) return true;
+  EnterRawMode();
+  pollfd p{STDIN_FILENO, POLLIN, 0};
+  return poll(&p, 1, 0) > 0;
+}
+
+bool ConsoleAtEnd() {
+  return Input.atEnd && Input.pos == Input.len;
 }
 
 bool ConsoleReadLine(char* buf, size_t size) {

@@ -1,17 +1,55 @@
-// Console input and output on Linux: bytes from standard input, text to standard output.
+// Console input and output on Linux. On a terminal, input is read in raw mode (no echo, one key
+// at a time) and the terminal is restored on every way out; keys arrive as the program's codes.
+// Other input (pipes, files) is read as plain bytes. Output is plain standard output.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
-// The byte the program uses for "no more input" when a key is wanted.
+constexpr int kKeyBackspace = 8;
+constexpr int kKeyTab = 9;
+constexpr int kKeyLineFeed = 10;
+constexpr int kKeyReturn = 13;
+constexpr int kKeyCtrlR = 18;
 constexpr int kKeyEsc = 27;
+constexpr int kKeyDeleteWord = 127;  // Ctrl+Backspace and Ctrl+W
+// An extended key is this code followed by one of the codes below.
+constexpr int kKeyExtended = 224;
+constexpr int kKeyHome = 71;
+constexpr int kKeyUp = 72;
+constexpr int kKeyPgUp = 73;
+constexpr int kKeyLeft = 75;
+constexpr int kKeyRight = 77;
+constexpr int kKeyEnd = 79;
+constexpr int kKeyDown = 80;
+constexpr int kKeyPgDn = 81;
+constexpr int kKeyIns = 82;
+constexpr int kKeyDel = 83;
+// A key that means nothing to the program (a non-ASCII character, a NUL), never read as the
+// first half of an extended key.
+constexpr int kKeyOther = 255;
 
-// Reads one byte of input; -1 at the end of input.
+// True when standard input is a terminal.
+bool ConsoleIsTerminal();
+
+// Reads one byte of input without any decoding; -1 at the end of input.
 int ConsoleReadByte();
 
-// Reads one line into buf (at most size - 1 characters; the rest of a longer line is dropped).
-// The line end (LF, CR or CR LF) is not stored. False at the end of input with nothing read.
+// Reads one key: on a terminal decoded into the program's codes (an extended key gives
+// kKeyExtended, and its second code on the next call), otherwise the next byte. At the end of
+// input it returns kKeyEsc.
+int ConsoleReadKey();
+
+// True when a key can be read without waiting (also at the end of input, where the read gives
+// kKeyEsc).
+bool ConsoleKeyPending();
+
+// True once a read has met the end of input.
+bool ConsoleAtEnd();
+
+// Reads one line of plain bytes into buf (at most size - 1 characters; the rest of a longer
+// line is dropped). The line end (LF, CR or CR LF) is not stored. False at the end of input
+// with nothing read.
 bool ConsoleReadLine(char* buf, size_t size);
 
 // Writes text straight to the console, past every mask and log.

@@ -17,3 +17,11 @@ bool ScriptIsRunning() {
 const char* ScriptScope() {
   return nullptr;
 }
+
+uint32_t* RunningScriptMask() {
+  return nullptr;
+}
+
+const char* RunningScriptName() {
+  return nullptr;
+}

@@ -1,6 +1,8 @@
 // Script files: a word that names no command is the name of a script to run.
 #pragma once
 
+#include <cstdint>
+
 #include "script/value.h"
 #include "shell/args.h"
 
@@ -15,3 +17,10 @@ bool ScriptIsRunning();
 // The local-variable scope of the running script ("init.txt1": its name as typed and its nesting
 // depth), or nullptr at the prompt.
 const char* ScriptScope();
+
+// The running script's own console mask, which narrows VerboseMask while it runs; nullptr at
+// the prompt.
+uint32_t* RunningScriptMask();
+
+// The name the running script was started under, as typed; nullptr at the prompt.
+const char* RunningScriptName();

@@ -6,6 +6,7 @@
 #include "script/calc_command.h"
 #include "script/set_command.h"
 #include "shell/output.h"
+#include "shell/output_commands.h"
 #include "shell/quit.h"
 
 namespace {
@@ -72,13 +73,13 @@ const CommandRow CommandTable[kCommandCount] = {
      "FDUMP[8|16|32] file area s [e|len] [..]   - Write to file"},
     {ADVANCED, "fload;fload8;fload16;fload32", CmdNotImplemented, kNeedsCard,
      "FLOAD[8|16|32] file area s [e|len] [..]   - Read from file"},
-    {ADVANCED, "flog", CmdNotImplemented, kNeedsCard,
+    {ADVANCED, "flog", CmdFlog, kNeedsCard,
      "FLOG file [CMD|OUT|SET:ON|OFF] [..]       - Logs output to file"},
     {ADVANCED, "fsize;fsize8;fsize16;fsize32", CmdNotImplemented, kNeedsCard,
      "FSIZE[8|16|32] file                       - Returns file size"},
     {ADVANCED, "scale", CmdNotImplemented, kNeedsCard,
      "SCALE PIP1|PIP2 HS:n VS:n HF:n VF:n       - Set PIP scaling factor and coefs"},
-    {ADVANCED, "h;halt", CmdNotImplemented, kAnyBoard,
+    {ADVANCED, "h;halt", CmdHalt, kAnyBoard,
      "H [nLines]                                - Halts by nLines when screen fills"},
     {ADVANCED, "l;l1;l2;l1a;l2a", CmdNotImplemented, kNeedsCard,
      "L[1|2][A] index [[red green blue]|[data]] - Programs the Look-Up Tables"},
@@ -116,7 +117,7 @@ const CommandRow CommandTable[kCommandCount] = {
      "SHELL [\"command\" [\"args\"] [..]]           - Start system command shell"},
     {SCRIPT, "singlestep", CmdNotImplemented, kAnyBoard,
      "SINGLESTEP [ON|OFF]                       - Runs scripts one line at a time"},
-    {SCRIPT, "verbose", CmdNotImplemented, kAnyBoard,
+    {SCRIPT, "verbose", CmdVerbose, kAnyBoard,
      "VERBOSE [CMD|OUT|SET:ON|OFF] [..]         - Silences: COMmandline,OUTput,SETs"},
 };
 // clang-format on

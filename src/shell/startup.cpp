@@ -11,7 +11,9 @@
 #include "script/string_list.h"
 #include "script/token_hook.h"
 #include "script/tokens.h"
+#include "script/tree.h"
 #include "shell/dispatch.h"
+#include "shell/line_editor.h"
 #include "shell/output.h"
 #include "shell/shell.h"
 
@@ -125,11 +127,11 @@ int RunCommandLine(int count) {
 
 // Prints the prompt and reads a line until one is not empty; false at the end of input.
 bool ReadCommandLine(char* line) {
-  do {
+  for (;;) {
     OutPrintf(CH_CMD, "%s", Shell.prompt);
-    if (!ConsoleReadLine(line, kLineSize)) return false;
-  } while (line[0] == '\0');
-  return true;
+    if (ReadLine(line, kLineSize, nullptr, true) != nullptr) return true;
+    if (ConsoleAtEnd()) return false;
+  }
 }
 
 void PromptLoop() {
@@ -158,10 +160,19 @@ bool AcquireController() {
   return false;
 }
 
-// Builds the chip model and the settings that depend on it. The completion index is filled
-// from the model's feature names here once the name index is part of the program.
+// The names the line editor completes: every feature of the selected product.
+NameIndex FeatureNameIndex;
+
+// Builds the chip model, the completion index of its feature names and the settings that
+// depend on the model.
 void PrepareChipModel() {
-  ChipModel();
+  ChipDef& model = ChipModel();
+  InitNameIndex(&FeatureNameIndex);
+  const char* key = nullptr;
+  for (uint32_t n = 0; model.GetNthFeature(n, &key); n++) {
+    if (model.FeatureExists(key)) AddName(&FeatureNameIndex, key);
+  }
+  SetCompletionIndex(&FeatureNameIndex);
   InitRegisterCommands();
 }
 

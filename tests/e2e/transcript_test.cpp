@@ -6,6 +6,10 @@
 //   $ args...         the command line after "vorn" (blank-separated; '...' keeps blanks)
 //   % file NAME       creates a file in the case's directory from the "| " lines that follow
 //   % env NAME=VALUE  sets an environment variable for the run ("{dir}" is the case's directory)
+//   % expect-file NAME  the file the program must have left in the case's directory, with the
+//                     content of the "| " lines that follow
+//   | text            a line of the file above ("|" alone is an empty line)
+//   || text           text of the file above without a line end (its last line, usually)
 //   < text            a line of standard input (a bare "<" is an empty line)
 //   > text            a line of expected output (a bare ">" is an empty line)
 //   >| text           expected output without a line end (the last prompt, usually)
@@ -39,6 +43,7 @@ struct Case {
   std::vector<std::string> args;
   std::vector<std::pair<std::string, std::string>> files;
   std::vector<std::string> env;
+  std::vector<std::pair<std::string, std::string>> expectedFiles;
   std::string input;
   std::string expected;
   int exitCode = 0;
@@ -95,6 +100,11 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
       fileBody = &c.files.back().second;
     } else if (line.rfind("% env ", 0) == 0) {
       c.env.push_back(Rest(line, 5));
+    } else if (line.rfind("% expect-file ", 0) == 0) {
+      c.expectedFiles.emplace_back(Rest(line, 13), "");
+      fileBody = &c.expectedFiles.back().second;
+    } else if (line.rfind("||", 0) == 0 && fileBody != nullptr) {
+      *fileBody += Rest(line, 2);
     } else if (line[0] == '|' && fileBody != nullptr) {
       *fileBody += Rest(line, 1) + "\n";
     } else if (line[0] == '<') {
@@ -136,6 +146,14 @@ struct RunResult {
 
 void WriteFile(const std::string& path, const std::string& body) {
   std::ofstream(path, std::ios::binary) << body;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "(no such file)";
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 RunResult RunVorn(const Case& c, const std::string& dir) {
@@ -210,12 +228,19 @@ TEST_P(Transcript, MatchesOutputAndExitCode) {
   char tmpl[] = "/tmp/vorn-e2e-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   RunResult r = RunVorn(c, tmpl);
+  std::vector<std::string> leftFiles;
+  for (const auto& file : c.expectedFiles) {
+    leftFiles.push_back(ReadFile(std::string(tmpl) + "/" + file.first));
+  }
   std::string cleanup = std::string("rm -rf ") + tmpl;
   EXPECT_EQ(std::system(cleanup.c_str()), 0);
   SCOPED_TRACE(c.source);
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.output, c.expected);
   EXPECT_EQ(r.exitCode, c.exitCode);
+  for (size_t i = 0; i < c.expectedFiles.size(); i++) {
+    EXPECT_EQ(leftFiles[i], c.expectedFiles[i].second) << c.expectedFiles[i].first;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(LoadAll()),

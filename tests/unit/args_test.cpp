@@ -58,6 +58,10 @@ TEST(SplitArgs, LongWordsAreCutToTheSlot) {
   ASSERT_EQ(bracket.count, 3);
   EXPECT_EQ(std::string(bracket.words[1]).size(), 254u);
   EXPECT_STREQ(bracket.words[2], ")");
+  // A bracket after a word already at the group limit is kept, and the split moves on.
+  Split full("w " + std::string(300, 'a') + "(x) y");
+  ASSERT_EQ(full.count, 3);
+  EXPECT_STREQ(full.words[2], "y");
 }
 
 TEST(SplitArgs, GroupsAfterAFullWordStillMoveOn) {

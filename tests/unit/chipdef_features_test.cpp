@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -303,11 +304,26 @@ TEST_F(Model, LookupsBySpellingFindTheSameRecord) {
   EXPECT_EQ(a, b);
   EXPECT_EQ(b, c);
   EXPECT_EQ(m.Features()[a].KeyName, "main1saddr");
+}
+
+TEST_F(Model, FeaturesEnumerateInDocumentOrderInAnyOrderOfAsking) {
+  std::vector<std::string> keys;
   const char* key = nullptr;
-  uint32_t n = 0;
-  while (m.GetNthFeature(n, &key)) n++;
-  EXPECT_GT(n, 400u);
-  EXPECT_FALSE(m.GetNthFeature(n, &key));
+  for (uint32_t n = 0; m.GetNthFeature(n, &key); n++) keys.push_back(key);
+  ASSERT_GT(keys.size(), 400u);
+  EXPECT_FALSE(m.GetNthFeature(static_cast<uint32_t>(keys.size()), &key));
+  for (uint32_t n : {7u, 3u, 3u, 200u, 201u, 0u, 450u}) {
+    ASSERT_TRUE(m.GetNthFeature(n, &key));
+    EXPECT_EQ(keys[n], key) << n;
+  }
+  // Each product sees its own features: lcdcmd only the 77K50.
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "lcdcmd"), 0);
+  ASSERT_TRUE(m.GetNthFeature(10, &key));
+  ASSERT_TRUE(m.SelectProduct("77K50"));
+  std::vector<std::string> other;
+  for (uint32_t n = 0; m.GetNthFeature(n, &key); n++) other.push_back(key);
+  EXPECT_EQ(std::count(other.begin(), other.end(), "lcdcmd"), 1);
+  EXPECT_NE(other.size(), keys.size());
 }
 
 }  // namespace
