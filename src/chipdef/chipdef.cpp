@@ -323,8 +323,9 @@ bool ChipDef::SetValueText(const char* name, const char* text) {
   switch (kCodeRows[row].code) {
     case Code::kCfgDesc: {
       // The description field keeps its terminator: a longer text is cut.
+      if (text == nullptr) return false;
       char* out = m_Record->description;
-      const size_t n = text ? strnlen(text, sizeof m_Record->description - 1) : 0;
+      const size_t n = strnlen(text, sizeof m_Record->description - 1);
       std::memset(out, 0, sizeof m_Record->description);
       std::memcpy(out, text, n);
       return true;

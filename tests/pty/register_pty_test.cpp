@@ -29,6 +29,21 @@ TEST(RegisterLoops, FillWithoutEndStopsAtEsc) {
   StopsAtEsc("xf 40 0 1 2", "REG[0040] < 0001 0002");
 }
 
+TEST(RegisterLoops, RereadWithoutEndStopsAtThePagersEsc) {
+  Vorn t;
+  t.Type("h 3");
+  t.Key(kEnter);
+  t.Type("xr 40 0");
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
+  t.Key(" ");
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --", 2));
+  t.Key(kEsc);
+  ASSERT_TRUE(t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; }));
+  EXPECT_TRUE(t.Shown().Shows("         5: REG[0040h]= 1h"));
+  EXPECT_FALSE(t.Shown().Shows("         7: REG[0040h]= 1h"));
+}
+
 TEST(FeatureNames, TabCompletesFromTheChipModel) {
   Vorn t;
   t.Type("set rgbdat");
