@@ -549,6 +549,7 @@ TEST_F(BuiltInDocument, ProductFiltering) {
 
 // ---- the configuration record copy and the code features ----
 
+// The record is packed: its fields are compared as values, never bound to references.
 class RecordModel : public testing::Test {
  protected:
   ChipDef m;
@@ -584,7 +585,7 @@ TEST_F(RecordModel, RecordFieldsAndConstants) {
   EXPECT_EQ(m.GetValue("clki"), 4000000u);
   EXPECT_STREQ(m.GetValueText("clki", true), "4.000 MHz");
   EXPECT_TRUE(m.SetValueText("clki", "27"));
-  EXPECT_EQ(m.Record().clki, 27000000u);
+  EXPECT_EQ(uint32_t{m.Record().clki}, 27000000u);
   EXPECT_STREQ(m.GetValueText("chipid", true), "77Q41");
   EXPECT_STREQ(m.GetValueText("chipname", true), "QDX77Q41");
   EXPECT_EQ(std::string(m.GetValueText("chipdesc", true)).rfind(" QDX 77-series", 0), 0u);
@@ -649,7 +650,7 @@ TEST(LiveModelTest, RegistersAreTheChipsNotTheList) {
   EXPECT_EQ(m.widths[0x0042], 16u);
   EXPECT_TRUE(m.SetValue("hdp", 320));
   EXPECT_EQ(m.regs[0x0042], 159u);
-  EXPECT_EQ(m.Record().regTable[10].value, 0x27u);  // the list is untouched
+  EXPECT_EQ(uint32_t{m.Record().regTable[10].value}, 0x27u);  // the list is untouched
   // Registers outside the list are there in live mode; no register at all reads 0.
   EXPECT_TRUE(m.SetValue("memstride", 640));
   EXPECT_EQ(m.regs[0x0186], 640u);  // field 320 at bit 1
@@ -696,9 +697,9 @@ TEST_F(RecordModel, SequenceTextRoundTrip) {
   EXPECT_EQ(m.GetSeqCapacity("hdp"), 0u);
   EXPECT_TRUE(m.SetValueText("lcdseq", "c2A p1 d10(wait)"));
   EXPECT_EQ(m.GetSeqLength("lcdseq"), 3u);
-  EXPECT_EQ(m.Record().panelSequence[0], 0x1000002Au);
-  EXPECT_EQ(m.Record().panelSequence[1], 0x20000001u);
-  EXPECT_EQ(m.Record().panelSequence[2], 0x4000000Au);
+  EXPECT_EQ(uint32_t{m.Record().panelSequence[0]}, 0x1000002Au);
+  EXPECT_EQ(uint32_t{m.Record().panelSequence[1]}, 0x20000001u);
+  EXPECT_EQ(uint32_t{m.Record().panelSequence[2]}, 0x4000000Au);
   EXPECT_STREQ(m.GetValueText("lcdseq", true), "c2A  p1  d10(wait)");
   // Texts end at a semicolon, and the semicolon skips the rest up to the next one.
   EXPECT_TRUE(m.SetValueText("lcdseq", "id5 ap7(x;y) as3 x12; c1F(fine)  zz"));
@@ -758,12 +759,12 @@ TEST_F(RecordModel, RegisterListIsCompactedToTheProduct) {
   }
   EXPECT_TRUE(m.FindInRegList(0xFFFC, &pos, false));
   EXPECT_EQ(pos, 5u);
-  EXPECT_EQ(m.Record().regTable[95].index, 0xFFFFu);
+  EXPECT_EQ(uint32_t{m.Record().regTable[95].index}, 0xFFFFu);
   EXPECT_FALSE(m.FindInRegList(0x0034, &pos, false));
   // Cold reads and writes go to the list; registers outside it read their default.
   EXPECT_EQ(m.ReadRegister(0x0042, false), 0x27u);
   EXPECT_TRUE(m.WriteRegister(0x0042, false, 0x13F));
-  EXPECT_EQ(m.Record().regTable[10].value, 0x13Fu);
+  EXPECT_EQ(uint32_t{m.Record().regTable[10].value}, 0x13Fu);
   EXPECT_EQ(m.ReadRegister(10, true), 0x13Fu);
   EXPECT_EQ(m.ReadRegister(0x0014, false), 0x04D0u);
   EXPECT_FALSE(m.WriteRegister(0x0004, false, 1));
