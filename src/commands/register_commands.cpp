@@ -1,5 +1,6 @@
 #include "commands/register_commands.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
