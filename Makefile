@@ -60,7 +60,7 @@ fuzz: deps
 	done
 
 bench: build
-	./$(BUILD)/bench/vorn_bench_startup
+	@for b in $(BUILD)/bench/vorn_bench_*; do echo "== $$b"; $$b || exit 1; done
 
 format:
 	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

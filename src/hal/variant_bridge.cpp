@@ -89,7 +89,7 @@ void SetWriteRectangle(uint32_t width, uint32_t stride) {
 // ---- acquire and initialise ----
 
 bool Acquire() {
-  return OpenBridgeBoard(0, Hal.bridgeDevice, qvHclData.usbInfo);
+  return OpenBoardBridge(0, Hal.bridgeDevice, qvHclData.usbInfo);
 }
 
 uint32_t InitialiseRegisters() {

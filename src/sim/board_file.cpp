@@ -13,7 +13,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'V', 'O', 'R', 'N', 'B', 'R', 'D', '\0'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 
 bool Recognised(const BoardImage* image) {
   return std::memcmp(image->magic, kMagic, sizeof kMagic) == 0 && image->version == kVersion &&
@@ -50,6 +50,7 @@ std::string DefaultBoardPath() {
 void BoardPowerOn(BoardImage* image) {
   std::memset(image->magic, 0, sizeof image->magic);  // not a board until complete
   std::memset(&image->bridge, 0, sizeof image->bridge);
+  std::memset(&image->window, 0, sizeof image->window);
   ChipPowerOn(&image->chip);
   image->version = kVersion;
   image->size = sizeof(BoardImage);

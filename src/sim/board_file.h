@@ -6,16 +6,23 @@
 #include <string>
 
 #include "sim/chip.h"
+#include "transport/cscl_packet.h"
 
 constexpr uint32_t kScratchSize = 0x10000;  // the bridge's own memory, reached by raw access
 
 struct BridgeMemory {
-  uint8_t mgeTable[4][6];  // the configuration last sent to the bridge
+  uint8_t mgeTable[kMgeCount][kMgeEntrySize];  // the configuration last sent to the bridge
   uint8_t configured;
   uint8_t reserved[7];
-  uint32_t badAccesses;  // raw accesses outside the scratch space, unknown packets
+  uint32_t badAccesses;  // packets or accesses that reached nothing
   uint32_t reserved2;
   uint8_t scratch[kScratchSize];
+};
+
+// The mapped-bus window's own ports.
+struct WindowPorts {
+  uint16_t index;
+  uint16_t spare;
 };
 
 struct BoardImage {
@@ -23,6 +30,7 @@ struct BoardImage {
   uint32_t version;
   uint32_t size;
   BridgeMemory bridge;
+  WindowPorts window;
   ChipState chip;
 };
 

@@ -4,19 +4,12 @@
 #include <deque>
 #include <vector>
 
+#include "transport/cscl_packet.h"
+
 BridgeFaults BridgeFault;
 
 namespace {
 
-constexpr uint8_t kReadRequest = 0;
-constexpr uint8_t kReadData = 1;
-constexpr uint8_t kWrite = 2;
-constexpr uint8_t kConfigAck = 3;
-constexpr uint8_t kConfig = 4;
-constexpr size_t kHeaderSize = 8;
-constexpr size_t kHeadSize = 4;
-constexpr size_t kConfigSize = 26;
-constexpr uint8_t kRawDevice = 8;
 constexpr uint32_t kSingleMax = 4;        // transfers up to this size walk the register addresses
 constexpr size_t kQueueLimit = 4u << 20;  // replies nobody takes stop queueing here
 
@@ -120,9 +113,9 @@ void TakeConfig(const uint8_t* packet) {
   BridgeMemory& bridge = Firmware.board->bridge;
   std::memcpy(bridge.mgeTable, packet + 2, sizeof bridge.mgeTable);
   bridge.configured = 1;
-  uint8_t* ack = QueueReply(kConfigSize);
+  uint8_t* ack = QueueReply(kConfigPacketSize);
   if (ack == nullptr) return;
-  ack[0] = kConfigAck;
+  ack[0] = kReplyConfigAck;
   ack[1] = 0;
   std::memcpy(ack + 2, bridge.mgeTable, sizeof bridge.mgeTable);
 }
@@ -140,13 +133,13 @@ void TakeWrite(uint32_t address, uint8_t device, const uint8_t* data, size_t cou
 // A read reply: the head with the count asked for, then the data padded to an even length.
 void TakeReadRequest(uint32_t address, uint8_t device, uint32_t count) {
   uint32_t rounded = (count + 1) & ~1u;
-  uint8_t* reply = QueueReply(kHeadSize + rounded);
+  uint8_t* reply = QueueReply(kReplyHeadSize + rounded);
   if (reply == nullptr) return;
-  reply[0] = kReadData;
+  reply[0] = kReplyReadData;
   reply[1] = 0;
   reply[2] = static_cast<uint8_t>(count);
   reply[3] = static_cast<uint8_t>(count >> 8);
-  uint8_t* data = reply + kHeadSize;
+  uint8_t* data = reply + kReplyHeadSize;
   std::memset(data + count, 0, rounded - count);
   if (device == kRawDevice) {
     // Raw reads use the address as it is; chip reads carry the read mark in bit 0.
@@ -162,7 +155,7 @@ void TakeReadRequest(uint32_t address, uint8_t device, uint32_t count) {
     size_t keep = static_cast<size_t>(BridgeFault.shortDataNext);
     if (keep < rounded) {
       Firmware.replies.bytes.resize(Firmware.replies.bytes.size() - (rounded - keep));
-      Firmware.replies.lengths.back() = kHeadSize + keep;
+      Firmware.replies.lengths.back() = kReplyHeadSize + keep;
     }
     BridgeFault.shortDataNext = -1;
   }
@@ -182,31 +175,31 @@ void BridgeStop() {
 
 void BridgeTakePacket(const uint8_t* packet, size_t len) {
   if (Firmware.board == nullptr) return;
-  if (len == kConfigSize && packet[0] == kConfig) {
+  if (len == kConfigPacketSize && packet[0] == kPacketConfig) {
     TakeConfig(packet);
     return;
   }
-  if (len < kHeaderSize || (packet[0] != kWrite && packet[0] != kReadRequest)) {
+  if (len < kPacketHeaderSize || (packet[0] != kPacketWrite && packet[0] != kPacketReadRequest)) {
     Firmware.board->bridge.badAccesses++;
     return;
   }
   uint32_t address = Little(packet + 2, 3);
   uint8_t device = packet[5];
   uint32_t count = Little(packet + 6, 2);
-  if (packet[0] == kReadRequest) {
+  if (packet[0] == kPacketReadRequest) {
     TakeReadRequest(address, device, count);
     return;
   }
-  if (len - kHeaderSize < count) {
+  if (len - kPacketHeaderSize < count) {
     Firmware.board->bridge.badAccesses++;  // a short packet: only what arrived is written
-    count = static_cast<uint32_t>(len - kHeaderSize);
+    count = static_cast<uint32_t>(len - kPacketHeaderSize);
   }
-  TakeWrite(address, device, packet + kHeaderSize, count);
+  TakeWrite(address, device, packet + kPacketHeaderSize, count);
 }
 
 int BridgeGiveReply(uint8_t* buffer, size_t len) {
   if (BridgeFault.bogusForever) {
-    size_t n = len < kHeadSize ? len : kHeadSize;
+    size_t n = len < kReplyHeadSize ? len : kReplyHeadSize;
     std::memset(buffer, 0, n);
     if (n > 0) buffer[0] = BridgeFault.bogusType;
     return static_cast<int>(n);

@@ -185,10 +185,12 @@ uint16_t& Reg(ChipState* chip, uint32_t index) {
 
 // Accesses to no register, or writes to a read-only one, are counted and, when VORN_SIM_LOG is
 // set, reported on standard error; the access itself does nothing.
-void BadAccess(ChipState* chip, uint32_t index, const char* what) {
+void BadAccess(ChipState* chip, uint32_t index, const char* what, const RegisterInfo* reg) {
   chip->badAccesses++;
   chip->lastBadIndex = index;
-  if (std::getenv("VORN_SIM_LOG")) std::fprintf(stderr, "sim 77Q41: %s %04X\n", what, index);
+  if (std::getenv("VORN_SIM_LOG")) {
+    std::fprintf(stderr, "sim 77Q41: %s %04X %s\n", what, index, reg ? reg->name : "");
+  }
 }
 
 // ---- memory-access engine ----
@@ -242,7 +244,7 @@ void StartHwc(ChipState* chip) {
 }
 
 // Places pixel number hwcPixel of the incoming image: rows of width pixels, turned and mirrored
-// as HOST_CONFIG says, the first pixel at hwcBase.
+// as HOST_CONFIG says, the first pixel at hwcBase. Every data type is taken as 16-bit pixels.
 void HwcPixel(ChipState* chip, uint16_t pixel) {
   uint16_t config = Reg(chip, kRegHostConfig);
   uint64_t width = Reg(chip, kRegHwcWidth) + 2u;
@@ -254,19 +256,19 @@ void HwcPixel(ChipState* chip, uint16_t pixel) {
   int64_t across = 0;  // pixels to the right of the first pixel
   int64_t down = 0;    // lines below it
   switch ((config >> 1) & 3) {
-    case 0:
+    case 0:  // 0 degrees: rows go down, pixels to the right (to the left mirrored)
       across = mirror ? -column : column;
       down = row;
       break;
-    case 1:
+    case 1:  // 90 degrees: rows go left, pixels down
       across = mirror ? row : -row;
       down = column;
       break;
-    case 2:
+    case 2:  // 180 degrees: rows go up, pixels to the left
       across = mirror ? column : -column;
       down = -row;
       break;
-    default:
+    default:  // 270 degrees: rows go right, pixels up
       across = mirror ? -row : row;
       down = -column;
       break;
@@ -382,16 +384,17 @@ bool ChipIsPort(uint32_t index) {
 uint16_t ChipRead(ChipState* chip, uint32_t index) {
   const RegisterInfo* reg = FindRegister(index);
   if (reg == nullptr) {
-    BadAccess(chip, index, "read of no register");
+    BadAccess(chip, index, "read of no register", nullptr);
     return 0;
   }
   switch (index) {
     case kRegMemPort:  // MEM_ACCESS_PORT
       return MemoryPortRead(chip);
-    case kRegPip1ScalerPort:  // PIP1_SCALER_PORT
-    case kRegPip2ScalerPort:  // PIP2_SCALER_PORT
-      return static_cast<uint16_t>(Reg(chip, index) | (chip->coefCounter[ScalerOf(index)] & 0x1F)
-                                                          << 8);
+    case kRegPip1ScalerPort:    // PIP1_SCALER_PORT
+    case kRegPip2ScalerPort: {  // PIP2_SCALER_PORT
+      uint16_t counter = chip->coefCounter[ScalerOf(index)] & (kCoefEntries - 1);
+      return static_cast<uint16_t>(Reg(chip, index) | counter << 8);
+    }
     case kRegPip2LutCounter:  // PIP2LUT_COUNTER
       return chip->lutCounter[kPip2Lut];
     case kRegPip2LutData:  // PIP2LUT_DATAPORT
@@ -408,7 +411,7 @@ uint16_t ChipRead(ChipState* chip, uint32_t index) {
 void ChipWrite(ChipState* chip, uint32_t index, uint16_t value, uint16_t laneMask) {
   const RegisterInfo* reg = FindRegister(index);
   if (reg == nullptr || reg->access == RO) {
-    BadAccess(chip, index, reg ? "write to read-only" : "write to no register");
+    BadAccess(chip, index, reg ? "write to read-only" : "write to no register", reg);
     return;
   }
   // A byte write keeps the other byte as stored.

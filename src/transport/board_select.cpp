@@ -109,13 +109,13 @@ bool ChooseBridge(const BoardChoice& choice, BridgeRoute* route, std::string* er
   return false;
 }
 
-bool OpenBridgeBoard(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]) {
+bool OpenBoardBridge(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]) {
   BoardChoice choice;
   BridgeRoute route;
   std::string error;
   if (!ParseBoardSetting(std::getenv("VORN_BOARD"), &choice, &error) ||
       !ChooseBridge(choice, &route, &error)) {
-    std::printf("%s", error.c_str());
+    std::fputs(error.c_str(), stdout);
     return false;
   }
   return UsbTransportOpen(route.pipes, route.target.c_str(), mgeNumber, interfaceFlags, usbInfo);

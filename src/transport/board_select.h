@@ -28,8 +28,10 @@ struct BridgeRoute {
 };
 bool ChooseBridge(const BoardChoice& choice, BridgeRoute* route, std::string* error);
 
+// Opens the USB transport on the board that VORN_BOARD names, for the HAL's acquire. Prints
+// why when it cannot: a setting not understood, a bus not supported, or the transport's own
+// failure messages.
+bool OpenBoardBridge(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]);
+
 // The line printed when auto falls back to the simulated board.
 constexpr const char* kNoBoardFound = "!!!!! No board found: using the simulated 77Q41 board.\n";
-
-// Opens the USB transport on the board VORN_BOARD names, printing why when it cannot.
-bool OpenBridgeBoard(uint8_t mgeNumber, uint8_t interfaceFlags, const uint8_t usbInfo[6]);

@@ -4,24 +4,10 @@
 
 #include <cstdint>
 
+#include "transport/cscl_packet.h"
 #include "transport/pipe.h"
 
-// Packet types in byte 0 of a packet (replies: the low 6 bits).
-constexpr uint8_t kPacketReadRequest = 0;
-constexpr uint8_t kReplyReadData = 1;
-constexpr uint8_t kPacketWrite = 2;
-constexpr uint8_t kReplyConfigAck = 3;
-constexpr uint8_t kPacketConfig = 4;
-constexpr uint8_t kReplyTypeMask = 0x3F;
-
-constexpr uint32_t kPacketHeaderSize = 8;
-constexpr uint32_t kReplyHeadSize = 4;
-constexpr uint32_t kConfigPacketSize = 26;
-constexpr uint32_t kMaxChunk = 65520;  // largest byte count of one packet
-constexpr uint32_t kReplyWaitMs = 5;   // how long replies of the wrong type are skipped
-constexpr uint8_t kRawDevice = 8;      // device selector of raw access
-constexpr int kMgeCount = 4;
-constexpr int kMgeEntrySize = 6;
+constexpr uint32_t kReplyWaitMs = 5;  // how long replies of the wrong type are skipped
 
 struct UsbTransportState {
   const PipeOps* pipes = nullptr;  // null until opened

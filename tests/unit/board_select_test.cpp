@@ -1,0 +1,132 @@
+#include "transport/board_select.h"
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "sim/sim_pipe.h"
+#include "transport/libusb_pipe.h"
+#include "transport/usb_transport.h"
+
+namespace {
+
+BoardChoice Parse(const char* text) {
+  BoardChoice choice;
+  std::string error;
+  EXPECT_TRUE(ParseBoardSetting(text, &choice, &error)) << text;
+  EXPECT_TRUE(error.empty());
+  return choice;
+}
+
+TEST(BoardSetting, EveryAcceptedForm) {
+  EXPECT_EQ(Parse(nullptr).bus, BoardBus::Auto);
+  EXPECT_EQ(Parse("").bus, BoardBus::Auto);
+  EXPECT_EQ(Parse("auto").bus, BoardBus::Auto);
+  EXPECT_EQ(Parse("AUTO").bus, BoardBus::Auto);
+  BoardChoice usb = Parse("usb");
+  EXPECT_EQ(usb.bus, BoardBus::Usb);
+  EXPECT_EQ(usb.target, "");
+  usb = Parse("usb:04b4:1004");
+  EXPECT_EQ(usb.bus, BoardBus::Usb);
+  EXPECT_EQ(usb.target, "04b4:1004");
+  EXPECT_EQ(Parse("usb:1:A").target, "1:A");
+  BoardChoice sim = Parse("sim");
+  EXPECT_EQ(sim.bus, BoardBus::Sim);
+  EXPECT_EQ(sim.target, "");
+  sim = Parse("sim:/tmp/x:y/board.img");  // only the first ':' separates
+  EXPECT_EQ(sim.target, "/tmp/x:y/board.img");
+  EXPECT_EQ(Parse("uio:/dev/uio0").bus, BoardBus::Uio);
+  BoardChoice mem = Parse("mem:0xFE000000");
+  EXPECT_EQ(mem.bus, BoardBus::Mem);
+  EXPECT_EQ(mem.target, "0xFE000000");
+}
+
+TEST(BoardSetting, MalformedSettingsAreRefusedWithAMessage) {
+  for (const char* text : {"usb:", "usb:04b4", "usb:04b4:", "usb:12345:1", "usb:04g4:1004",
+                           "usb:04b4:1004:", "sim:", "uio", "uio:", "mem", "mem:", "mem:xyz",
+                           "auto:x", "pci", ":", "simulator"}) {
+    BoardChoice choice;
+    choice.bus = BoardBus::Mem;
+    std::string error;
+    EXPECT_FALSE(ParseBoardSetting(text, &choice, &error)) << text;
+    EXPECT_EQ(error.rfind("!!!!! VORN_BOARD=", 0), 0u) << text;
+    EXPECT_EQ(choice.bus, BoardBus::Auto) << text;
+  }
+}
+
+TEST(BoardRoute, EachBusGetsItsPipes) {
+  BridgeRoute route;
+  std::string error;
+  ASSERT_TRUE(ChooseBridge(Parse("sim:/tmp/b.img"), &route, &error));
+  EXPECT_EQ(route.pipes, &SimPipes);
+  EXPECT_EQ(route.target, "/tmp/b.img");
+  ASSERT_TRUE(ChooseBridge(Parse("usb:1234:5678"), &route, &error));
+  EXPECT_EQ(route.pipes, &LibusbPipes);
+  EXPECT_EQ(route.target, "1234:5678");
+  EXPECT_FALSE(ChooseBridge(Parse("uio:/dev/uio0"), &route, &error));
+  EXPECT_EQ(route.pipes, nullptr);
+  EXPECT_EQ(error, "!!!!! The kernel-mapped bus (uio:, mem:) is not supported yet.\n");
+}
+
+TEST(BoardRoute, AutoFallsBackToTheSimulatedBoardAndSaysSo) {
+  if (LibusbBridgePresent("")) GTEST_SKIP() << "a bridge is attached";
+  BridgeRoute route;
+  std::string error;
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(ChooseBridge(Parse("auto"), &route, &error));
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "!!!!! No board found: using the simulated 77Q41 board.\n");
+  EXPECT_EQ(route.pipes, &SimPipes);
+  EXPECT_EQ(route.target, "");
+}
+
+TEST(BoardRoute, OpeningFollowsVornBoard) {
+  const uint8_t usbInfo[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
+  char dir[] = "/tmp/vorn-select-test-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string path = std::string(dir) + "/board.img";
+  testing::internal::CaptureStdout();
+  setenv("VORN_BOARD", ("sim:" + path).c_str(), 1);
+  EXPECT_TRUE(OpenBoardBridge(0, 2, usbInfo));
+  EXPECT_NE(SimBoard(), nullptr);
+  UsbTransportClose();
+  setenv("VORN_BOARD", "pci", 1);
+  EXPECT_FALSE(OpenBoardBridge(0, 2, usbInfo));
+  setenv("VORN_BOARD", "mem:FE000000", 1);
+  EXPECT_FALSE(OpenBoardBridge(0, 2, usbInfo));
+  unsetenv("VORN_BOARD");
+  std::fflush(stdout);
+  std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(printed.rfind("\nCSCL:MGE Regs: 0x41", 0), 0u);
+  EXPECT_NE(printed.find("!!!!! VORN_BOARD=pci is not understood"), std::string::npos);
+  EXPECT_NE(printed.find("not supported yet"), std::string::npos);
+  unlink(path.c_str());
+  rmdir(dir);
+}
+
+// No bridge is attached to the test machine (nor any device with these ids): libusb discovery
+// fails and the transport says so in its own words.
+TEST(LibusbPipes, MissingBridgeFailsCleanly) {
+  EXPECT_FALSE(LibusbBridgePresent("FFFF:FFFE"));
+  EXPECT_FALSE(LibusbBridgePresent("not ids"));
+  EXPECT_FALSE(LibusbPipes.open("FFFF:FFFE"));
+  EXPECT_FALSE(LibusbPipes.open("zz"));
+  EXPECT_FALSE(LibusbPipes.pipeInfo());
+  uint8_t byte = 0;
+  EXPECT_LT(LibusbPipes.send(kPacketPipe, &byte, 1), 0);
+  EXPECT_LT(LibusbPipes.receive(kReplyPipe, &byte, 1, 10), 0);
+  LibusbPipes.close();
+
+  const uint8_t usbInfo[6] = {};
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(UsbTransportOpen(&LibusbPipes, "FFFF:FFFE", 0, 2, usbInfo));
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nUsb Transport: Failed to Open Driver ");
+}
+
+}  // namespace
