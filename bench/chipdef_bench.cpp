@@ -41,4 +41,18 @@ void BM_FindFeatureRandomKey(benchmark::State& state) {
 }
 BENCHMARK(BM_FindFeatureRandomKey);
 
+// A feature value as scripts read it: a span of two registers in the record's register list.
+void BM_GetValueOfSpan(benchmark::State& state) {
+  ChipDef model;
+  for (auto _ : state) benchmark::DoNotOptimize(model.GetValue("main1saddr"));
+}
+BENCHMARK(BM_GetValueOfSpan);
+
+// A list setting by name, as SET stores it.
+void BM_SetListByText(benchmark::State& state) {
+  ChipDef model;
+  for (auto _ : state) benchmark::DoNotOptimize(model.SetValueText("rgbdatawidth", "18-bit"));
+}
+BENCHMARK(BM_SetListByText);
+
 }  // namespace

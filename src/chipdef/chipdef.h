@@ -1,14 +1,70 @@
 // The concrete chip model of the 77Q41: the base tables loaded from the built-in document with
-// the configured product selected and its spans completed.
+// the configured product selected and its spans completed, plus the model's own copy of the
+// configuration record. In cold mode the copy's initial register list is the register file;
+// the program settings (NEEDCODE features) live in the copy's fields.
 #pragma once
 
+#include <memory>
+
 #include "chipdef/chipdef_base.h"
+#include "hal/hcl_data.h"
 
 // The product the built-in configuration names.
 constexpr const char* kConfiguredChip = "77Q41";
 
 class ChipDef : public ChipDefBase {
  public:
-  // Loads the built-in document, selects the configured product and assembles its spans.
+  // Copies the built-in record, loads the built-in document, selects the record's product,
+  // assembles its spans and compacts the initial register list to that product.
   ChipDef();
+
+  // Also copies the key into the record's chip identifier.
+  bool SelectProduct(const char* keyName) override;
+
+  const char* ShowConfiguration(const char* prefix) override;
+  bool GetMemoryMapEntry(uint32_t view, uint32_t n, const char** name, uint32_t* start,
+                         uint32_t* end) override;
+  // With the list flag, the n-th entry of the initial register list.
+  bool GetNthRegister(bool list, uint32_t n, uint32_t* index, bool includeFake) override;
+  uint32_t GetFieldValue(const char* name) override;
+  bool SetFieldValue(const char* name, uint32_t raw) override;
+  const char* GetValueText(const char* name, bool asRead) override;
+  bool SetValueText(const char* name, const char* text) override;
+  uint32_t GetValue(const char* name) override;
+  bool SetValue(const char* name, uint32_t value) override;
+  bool GetSeqEntry(const char* name, uint32_t n, uint32_t* kind, uint32_t* number,
+                   const char** text) override;
+  bool SetSeqEntry(const char* name, uint32_t n, uint32_t kind, uint32_t number,
+                   const char* text) override;
+  uint32_t GetSeqCapacity(const char* name) override;
+  uint32_t GetSeqLength(const char* name) override;
+  bool SetSeqLength(const char* name, uint32_t n) override;
+  void ReservedSlot1() override {}
+  size_t Diagnose(char* buffer, size_t size) override;
+  void ReservedSlot2() override {}
+  void NoEffect() override {}
+  uint32_t ReadRegHot(const RegisterRec& reg, uint32_t index) override;
+  bool WriteRegHot(const RegisterRec& reg, uint32_t index, uint32_t value) override;
+  uint32_t GetRegListValue(uint32_t pos) override;
+  bool SetRegListValue(uint32_t pos, uint32_t value) override;
+  bool FindInRegList(uint32_t index, uint32_t* pos, bool stopAtMarker) override;
+  bool GetRegListIndex(uint32_t pos, uint32_t* index) override;
+
+  // The model's copy of the configuration record, and the length of its register list.
+  const QvHclData& Record() const { return *m_Record; }
+  uint32_t RegListCount() const { return m_RegListCount; }
+
+ private:
+  // Keeps the list entries of registers the selected product has; the end mark follows them.
+  void CompactRegList();
+  bool IsSequence(const char* name);
+  bool SetSeqText(uint32_t n, const char* text);
+  // The code feature this name calls exactly, or none.
+  int CodeFeature(const char* name);
+
+  std::unique_ptr<QvHclData> m_Record;
+  uint32_t m_RegListCount = 0;
 };
+
+// The program's one chip model, built on first use (start-up uses it first).
+ChipDef& ChipModel();

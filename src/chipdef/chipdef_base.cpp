@@ -10,7 +10,6 @@
 namespace {
 
 constexpr size_t kScratchCount = 24;
-constexpr size_t kScratchSize = 1024;
 // Room a message may take beyond its format text.
 constexpr size_t kMessageSlack = 256;
 
@@ -40,6 +39,9 @@ void ChipDefBase::ChipDefError(const char* format, ...) {
 void ChipDefBase::InvalidateCaches() {
   m_FeatCacheValid = false;
   m_FeatCacheIndex = 0;
+  m_RegCacheValid = false;
+  m_RegCacheRecord = 0;
+  m_NthValid = false;
 }
 
 bool ChipDefBase::SelectProduct(const char* keyName) {

@@ -87,6 +87,8 @@ class ChipDefBase {
   static constexpr uint32_t MaxFValues = 50;
   // Room for loader messages.
   static constexpr size_t kErrDiagnoseSize = 4096;
+  // The size of a returned text, unless it needs more.
+  static constexpr size_t kScratchSize = 1024;
   // Feature names this long or longer are never found.
   static constexpr size_t kMaxKeyLen = 128;
 
@@ -121,6 +123,95 @@ class ChipDefBase {
   // Finds the feature of this key (any case) visible for the selected product.
   bool FindFeature(const char* name, uint32_t* index);
 
+  // ---- the virtual operations, in their slot order ----
+  // A feature name that does not resolve is a fatal internal error in all of them.
+
+  // The status overview and the memory map of the clock and memory-map views.
+  virtual const char* ShowConfiguration(const char* prefix) = 0;
+  virtual bool GetMemoryMapEntry(uint32_t view, uint32_t n, const char** name, uint32_t* start,
+                                 uint32_t* end) = 0;
+  // The n-th visible register record's index (fake records only when asked); the list form,
+  // which walks the initial register list instead, belongs to the concrete model.
+  virtual bool GetNthRegister(bool list, uint32_t n, uint32_t* index, bool includeFake);
+  // The raw field, and storing one (false when it does not fit or the write fails).
+  virtual uint32_t GetFieldValue(const char* name);
+  virtual bool SetFieldValue(const char* name, uint32_t raw);
+  // The value as text (a scratch text), and parsing and storing one.
+  virtual const char* GetValueText(const char* name, bool asRead);
+  virtual bool SetValueText(const char* name, const char* text);
+  // The value in user units, its limits and step, and storing one (false when clamped).
+  virtual uint32_t GetValue(const char* name);
+  virtual uint32_t GetMin(const char* name);
+  virtual uint32_t GetMax(const char* name);
+  virtual uint32_t GetStep(const char* name);
+  virtual bool SetValue(const char* name, uint32_t value);
+  // Sequence features: entry n as kind (top four bits), number (low 28 bits) and text.
+  virtual bool GetSeqEntry(const char* name, uint32_t n, uint32_t* kind, uint32_t* number,
+                           const char** text);
+  virtual bool SetSeqEntry(const char* name, uint32_t n, uint32_t kind, uint32_t number,
+                           const char* text);
+  virtual uint32_t GetSeqCapacity(const char* name);
+  virtual uint32_t GetSeqLength(const char* name);
+  virtual bool SetSeqLength(const char* name, uint32_t n);
+  // Kept so that the slots after it keep their places; nothing calls it.
+  virtual void ReservedSlot1() = 0;
+  // Chip rules and reserved settings; both write a report and return its length.
+  virtual size_t Diagnose(char* buffer, size_t size) = 0;
+  virtual size_t DiagnoseReserved(char* buffer, size_t size);
+  // Kept so that the slots after it keep their places; nothing calls it.
+  virtual void ReservedSlot2() = 0;
+  virtual void NoEffect() = 0;
+  // Register access on the chip, with the record's bit width.
+  virtual uint32_t ReadRegHot(const RegisterRec& reg, uint32_t index) = 0;
+  virtual bool WriteRegHot(const RegisterRec& reg, uint32_t index, uint32_t value) = 0;
+  // The initial register list of cold mode, by list position.
+  virtual uint32_t GetRegListValue(uint32_t pos) = 0;
+  virtual bool SetRegListValue(uint32_t pos, uint32_t value) = 0;
+  // The position of the last entry of this index (with stopAtMarker, the scan ends at the
+  // first FFFE entry after a match); false, position unchanged, when absent.
+  virtual bool FindInRegList(uint32_t index, uint32_t* pos, bool stopAtMarker) = 0;
+  virtual bool GetRegListIndex(uint32_t pos, uint32_t* index) = 0;
+
+  // ---- features ----
+  // Found and visible for the selected product.
+  bool FeatureExists(const char* name);
+  // The key of the n-th feature visible for the product, in document order.
+  bool GetNthFeature(uint32_t n, const char** keyName);
+  uint32_t GetRadix(const char* name);
+  uint32_t GetType(const char* name);
+  bool IsReadOnly(const char* name);
+  bool IsWriteOnly(const char* name);
+  const char* GetUnit(const char* name);
+  bool IsFeatureReserved(const char* name);
+  // The position of the n-th value entry visible for the product; false past the end.
+  bool GetNthValue(const char* name, uint32_t n, uint32_t* entry);
+  // The first entry covering the field value, product not considered.
+  bool FindValueByIndex(const char* name, uint32_t field, uint32_t* entry);
+  // A hexadecimal number an entry covers, else the first entry named so (with or without the
+  // feature's unit).
+  bool FindValueByText(const char* name, const char* text, uint32_t* entry);
+  // The key of the first plain feature that holds this bit of the register; nullptr for none.
+  const char* FeatureAtBit(uint32_t regIndex, uint32_t bit);
+  // A span part's name split into its span and its suffix in capitals ("LSB").
+  static bool SplitPartName(const char* name, std::string* span, std::string* suffix);
+
+  // ---- registers ----
+  // The record covering the index (or, by position, the initial list entry's index).
+  bool FindRegister(uint32_t index, bool byPosition, const RegisterRec** reg, uint32_t* resolved);
+  bool RegisterExists(uint32_t index);
+  bool IsRegReadOnly(uint32_t index);
+  bool IsRegWriteOnly(uint32_t index);
+  uint32_t GetRegDefault(uint32_t index);
+  uint32_t GetRegWidthDigits(uint32_t index);
+  uint32_t GetIndexWidth() const { return m_IndexWidth; }
+  // The chip's register in live mode, the initial register list in cold mode.
+  uint32_t ReadRegister(uint32_t index, bool byPosition);
+  bool WriteRegister(uint32_t index, bool byPosition, uint32_t value);
+
+  // Live mode: registers are read from and written to the chip.
+  void SetLive(bool live) { m_fHotHotHot = live; }
+  bool IsLive() const { return m_fHotHotHot; }
+
   const std::vector<ProductRec>& Products() const { return m_Products; }
   const std::vector<CategoryRec>& Categories() const { return m_Categories; }
   const std::vector<RegisterRec>& Registers() const { return m_Registers; }
@@ -134,6 +225,16 @@ class ChipDefBase {
 
  protected:
   ChipDefBase();
+
+  // The feature of this name; an unknown name is a fatal internal error.
+  const FeatureRec& Feature(const char* name);
+  // A text of the scratch ring.
+  char* Scratch();
+  // A scratch copy of a text, cut to the scratch size.
+  const char* ScratchText(std::string_view text);
+  // The sequence as text, and storing one from text.
+  const char* SequenceText(const char* name);
+  bool StoreSequence(const char* name, const char* text);
 
   uint32_t m_IndexWidth = 4;
   uint32_t m_ValueWidth = 4;
@@ -166,4 +267,13 @@ class ChipDefBase {
   // none), so that a lookup visits only the records of its key, in table order.
   std::unordered_map<std::string_view, uint32_t> m_KeyIndex;
   std::vector<uint32_t> m_NextSameKey;
+
+  // Where the n-th visible feature was found last, so that enumerating them is one pass.
+  bool m_NthValid = false;
+  uint32_t m_NthN = 0;
+  uint32_t m_NthIndex = 0;
+  // Register lookup cache: the record found last and the index it was asked for.
+  bool m_RegCacheValid = false;
+  uint32_t m_RegCacheRecord = 0;
+  uint32_t m_RegCacheIndex = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "commands/controller_commands.h"
 #include "commands/memory_commands.h"
+#include "commands/register_commands.h"
 #include "script/calc_command.h"
 #include "script/script_commands.h"
 #include "script/set_command.h"
@@ -45,17 +46,17 @@ const CommandRow CommandTable[kCommandCount] = {
      "D[8|16|32] [start [end|len]]              - Dumps memory to screen"},
     {BASIC, "s;s8;s16;s32", CmdSearch, kNeedsCard,
      "S[8|16|32] start end|len data1 [data2 ..] - Searches memory for a match"},
-    {BASIC, "x;x8;x16;x32;xa;xb", CmdNotImplemented, kNeedsCard,
+    {BASIC, "x;x8;x16;x32;xa;xb", CmdRegister, kNeedsCard,
      "X[A|B][8|16|32] [index [data]]            - Register Get/Set"},
-    {BASIC, "xf;xf8;xf16;xf32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "xf;xf8;xf16;xf32", CmdRegisterFill, kNeedsCard,
      "XF[8|16|32] index cycle data1 [data2 ..]  - Register Fill"},
-    {BASIC, "xr;xr8;xr16;xr32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "xr;xr8;xr16;xr32", CmdRegisterReread, kNeedsCard,
      "XR[8|16|32] index [cycle]                 - Register Re-Read"},
-    {BASIC, "xfb;xfb8;xfb16;xfb32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "xfb;xfb8;xfb16;xfb32", CmdRegisterBurstFill, kNeedsCard,
      "XFB[8|16|32] index cycle data1 [data2 ..] - Register Fill in burst"},
-    {BASIC, "xrb;xrb8;xrb16;xrb32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "xrb;xrb8;xrb16;xrb32", CmdRegisterBurstReread, kNeedsCard,
      "XRB[8|16|32] index [cycle]                - Register Re-Read in burst"},
-    {BASIC, "bar;bar8;bar16;bar32", CmdNotImplemented, kNeedsCard,
+    {BASIC, "bar;bar8;bar16;bar32", CmdBar, kNeedsCard,
      "BAR[8|16|32] n [index [data]]             - Register Get/Set using PCI BAR"},
     {BASIC, "q;quit;ex;exit", CmdQuit, kAnyBoard,
      "Q                                         - Quits VORN"},

@@ -1,7 +1,9 @@
 // Program entry: start-up, switches, the command line's command or the prompt loop.
 #include <cstring>
 
+#include "chipdef/chipdef.h"
 #include "commands/controller_commands.h"
+#include "commands/register_commands.h"
 #include "hal/hal.h"
 #include "platform/console.h"
 #include "script/helper.h"
@@ -9,6 +11,7 @@
 #include "script/string_list.h"
 #include "script/token_hook.h"
 #include "script/tokens.h"
+#include "script/tree.h"
 #include "shell/dispatch.h"
 #include "shell/line_editor.h"
 #include "shell/output.h"
@@ -157,6 +160,32 @@ bool AcquireController() {
   return false;
 }
 
+// The names the line editor completes: every feature of the selected product.
+NameIndex FeatureNameIndex;
+
+// Builds the chip model, the completion index of its feature names and the settings that
+// depend on the model.
+void PrepareChipModel() {
+  ChipDef& model = ChipModel();
+  InitNameIndex(&FeatureNameIndex);
+  const char* key = nullptr;
+  for (uint32_t n = 0; model.GetNthFeature(n, &key); n++) {
+    if (model.FeatureExists(key)) AddName(&FeatureNameIndex, key);
+  }
+  SetCompletionIndex(&FeatureNameIndex);
+  InitRegisterCommands();
+}
+
+// The model works on the chip when there is one; automatic strides start off.
+void ConnectChipModel() {
+  ChipDef& model = ChipModel();
+  model.SetLive(Shell.CardPresent);
+  for (const char* autoStride :
+       {"main1autostride", "main2autostride", "pip1autostride", "pip2autostride"}) {
+    if (model.FeatureExists(autoStride)) model.SetFieldValue(autoStride, 0);
+  }
+}
+
 }  // namespace
 
 int VornMain(int argc, char** argv) {
@@ -167,7 +196,9 @@ int VornMain(int argc, char** argv) {
   PrintBanner();
   int code = ApplySwitches(argc, argv);
   if (code != kGoOn) return code;
+  PrepareChipModel();
   if (Shell.CardPresent && !AcquireController()) return 1;
+  ConnectChipModel();
   RunPreferences();
   int words = CopyCommandWords(argc, argv);
   if (words > 0) return RunCommandLine(words);

@@ -118,6 +118,11 @@ class Terminal {
     if (key != kEsc) return Pump(5);
     Until([&] { return output_.size() > before; });
   }
+  // Bytes sent at once, without waiting for anything: an Esc while the program keeps writing.
+  void Send(const std::string& bytes) {
+    ssize_t n = write(master_, bytes.data(), bytes.size());
+    EXPECT_EQ(n, static_cast<ssize_t>(bytes.size()));
+  }
   void Type(const std::string& text) {
     for (char c : text) Key(std::string(1, c));
   }

@@ -19,6 +19,22 @@ class DocModel : public ChipDefBase {
     for (const std::string& line : lines_) ptrs_.push_back(line.c_str());
     LoadChipDef(ptrs_.data(), ptrs_.size());
   }
+  // A plain model keeps its registers nowhere: the tests here look at the tables only.
+  const char* ShowConfiguration(const char*) override { return ""; }
+  bool GetMemoryMapEntry(uint32_t, uint32_t, const char**, uint32_t*, uint32_t*) override {
+    return false;
+  }
+  void ReservedSlot1() override {}
+  size_t Diagnose(char*, size_t) override { return 0; }
+  void ReservedSlot2() override {}
+  void NoEffect() override {}
+  uint32_t ReadRegHot(const RegisterRec&, uint32_t) override { return 0; }
+  bool WriteRegHot(const RegisterRec&, uint32_t, uint32_t) override { return false; }
+  uint32_t GetRegListValue(uint32_t) override { return 0; }
+  bool SetRegListValue(uint32_t, uint32_t) override { return false; }
+  bool FindInRegList(uint32_t, uint32_t*, bool) override { return false; }
+  bool GetRegListIndex(uint32_t, uint32_t*) override { return false; }
+
   const FeatureRec& F(const char* key) {
     uint32_t index = 0;
     static const FeatureRec missing;

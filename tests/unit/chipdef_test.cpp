@@ -547,4 +547,228 @@ TEST_F(BuiltInDocument, ProductFiltering) {
   EXPECT_TRUE(m.FindFeature("lcdsertype", &index));
 }
 
+// ---- the configuration record copy and the code features ----
+
+// The record is packed: its fields are compared as values, never bound to references.
+class RecordModel : public testing::Test {
+ protected:
+  ChipDef m;
+};
+
+TEST_F(RecordModel, FlagWordFeatures) {
+  EXPECT_EQ(m.GetFieldValue("resetduringinit"), 0u);  // qvfNO_RESET is set
+  EXPECT_EQ(m.GetFieldValue("adapter"), 1u);
+  EXPECT_STREQ(m.GetValueText("adapter", true), "USB");
+  EXPECT_STREQ(m.GetValueText("checkmemstatus", true), "True");
+  EXPECT_TRUE(m.SetValueText("checkmemstatus", "false"));
+  EXPECT_EQ(m.Record().hclFlags & 0x1000, 0x1000u);
+  EXPECT_TRUE(m.SetValueText("checkmemstatus", "true"));
+  EXPECT_EQ(m.Record().hclFlags & 0x1000, 0u);
+  EXPECT_TRUE(m.SetFieldValue("fastcycle", 1));
+  EXPECT_EQ(m.Record().hclFlags & 0x0800, 0x0800u);
+  EXPECT_FALSE(m.SetFieldValue("fastcycle", 2));
+  for (const char* autoStride :
+       {"main1autostride", "main2autostride", "pip1autostride", "pip2autostride"}) {
+    EXPECT_TRUE(m.SetFieldValue(autoStride, 0));
+  }
+  EXPECT_EQ(m.Record().hclFlags & 0x1E, 0x1Eu);
+}
+
+TEST_F(RecordModel, RecordFieldsAndConstants) {
+  EXPECT_EQ(m.GetValue("memoffset"), 0x200000u);
+  EXPECT_TRUE(m.SetValue("baseaddr", 0x10000000));
+  EXPECT_EQ(m.GetValue("memaddr"), 0x10200000u);
+  EXPECT_EQ(m.GetValue("regaddr"), 0x10000000u);
+  EXPECT_FALSE(m.SetFieldValue("regaddr", 5));
+  EXPECT_EQ(m.GetValue("bpp"), 16u);
+  EXPECT_EQ(m.GetValue("bufsize"), 1u);
+  EXPECT_EQ(m.GetValue("clki"), 4000000u);
+  EXPECT_STREQ(m.GetValueText("clki", true), "4.000 MHz");
+  EXPECT_TRUE(m.SetValueText("clki", "27"));
+  EXPECT_EQ(uint32_t{m.Record().clki}, 27000000u);
+  EXPECT_STREQ(m.GetValueText("chipid", true), "77Q41");
+  EXPECT_STREQ(m.GetValueText("chipname", true), "QDX77Q41");
+  EXPECT_EQ(std::string(m.GetValueText("chipdesc", true)).rfind(" QDX 77-series", 0), 0u);
+  EXPECT_FALSE(m.SetValueText("chipid", "other"));
+}
+
+TEST_F(RecordModel, DescriptionIsCutToItsField) {
+  EXPECT_TRUE(m.SetValueText("cfgdesc", "panel board"));
+  EXPECT_STREQ(m.GetValueText("cfgdesc", true), "panel board");
+  const std::string longText(400, 'x');
+  EXPECT_TRUE(m.SetValueText("cfgdesc", longText.c_str()));
+  EXPECT_EQ(std::string(m.GetValueText("cfgdesc", true)), std::string(255, 'x'));
+  EXPECT_EQ(m.Record().lcdStrings[0], 0);  // the next field is untouched
+}
+
+TEST_F(RecordModel, BusBytesReplaceOnlyTheirBits) {
+  // Byte 0 is 41h: data width field 2 ("16"), signal type 0, polarity 0.
+  EXPECT_EQ(m.GetFieldValue("mgedbw"), 2u);
+  EXPECT_EQ(m.GetFieldValue("mgedbw2"), 2u);
+  EXPECT_TRUE(m.SetFieldValue("mgesigtype", 7));
+  EXPECT_EQ(m.Record().usbInfo[0], 0x41 | 0x1C);
+  EXPECT_TRUE(m.SetFieldValue("mgesigtype", 0xF));  // masked to the field
+  EXPECT_EQ(m.Record().usbInfo[0], 0x41 | 0x1C);
+  EXPECT_EQ(m.GetFieldValue("mgerdwait"), 0xAu);  // byte 2 is AAh
+  EXPECT_EQ(m.GetValue("mgerdwait"), 0xBu);
+  EXPECT_TRUE(m.SetValue("mgewrwait", 3));
+  EXPECT_EQ(m.Record().usbInfo[2], 0x2A);
+  EXPECT_EQ(m.GetFieldValue("mgecfgf"), 2u);  // byte 5 is AAh, bits 5..4
+}
+
+TEST_F(RecordModel, StridesFollowTheirWindowWithAutoStride) {
+  ASSERT_TRUE(m.SetFieldValue("main1autostride", 0));
+  EXPECT_EQ(m.GetValue("main1stride"), 640u);  // the list's MAIN1_STRIDE
+  ASSERT_TRUE(m.SetValue("main1width", 100));
+  EXPECT_EQ(m.GetValue("main1stride"), 640u);  // off: the stored value stays
+  ASSERT_TRUE(m.SetFieldValue("main1autostride", 1));
+  EXPECT_EQ(m.GetValue("main1stride"), 200u);
+  ASSERT_TRUE(m.SetFieldValue("main1autostride", 0));
+  EXPECT_EQ(m.GetValue("main1stride"), 200u);  // the derived stride was stored
+}
+
+// Live mode against a register file of the test's own, which remembers every access width.
+class LiveModel : public ChipDef {
+ public:
+  LiveModel() { SetLive(true); }
+  uint32_t ReadRegHot(const RegisterRec& reg, uint32_t index) override {
+    widths[index] = reg.BitWidth;
+    return regs[index];
+  }
+  bool WriteRegHot(const RegisterRec& reg, uint32_t index, uint32_t value) override {
+    widths[index] = reg.BitWidth;
+    regs[index] = value;
+    return true;
+  }
+  std::map<uint32_t, uint32_t> regs, widths;
+};
+
+TEST(LiveModelTest, RegistersAreTheChipsNotTheList) {
+  LiveModel m;
+  m.regs[0x0042] = 0x13F;
+  EXPECT_EQ(m.GetValue("hdp"), 640u);
+  EXPECT_EQ(m.widths[0x0042], 16u);
+  EXPECT_TRUE(m.SetValue("hdp", 320));
+  EXPECT_EQ(m.regs[0x0042], 159u);
+  EXPECT_EQ(uint32_t{m.Record().regTable[10].value}, 0x27u);  // the list is untouched
+  // Registers outside the list are there in live mode; no register at all reads 0.
+  EXPECT_TRUE(m.SetValue("memstride", 640));
+  EXPECT_EQ(m.regs[0x0186], 640u);  // field 320 at bit 1
+  EXPECT_EQ(m.ReadRegister(0x0999, false), 0u);
+  EXPECT_FALSE(m.WriteRegister(0x0999, false, 1));
+  EXPECT_EQ(m.regs.count(0x0999), 0u);
+  EXPECT_EQ(m.GetFieldValue("dataformat"), 0u);
+}
+
+TEST(LiveModelTest, SaddrStaysPutWhenTheBiasMoves) {
+  LiveModel m;
+  ASSERT_TRUE(m.SetValue("memwidth", 320));
+  ASSERT_TRUE(m.SetValue("memheight", 240));
+  ASSERT_TRUE(m.SetValue("memstride", 640));
+  ASSERT_TRUE(m.SetValue("saddr", 0x1000));
+  EXPECT_EQ(m.GetValue("saddrbias"), 0u);
+  EXPECT_EQ(m.GetValue("saddr"), 0x1000u);
+  EXPECT_STREQ(m.GetValueText("saddr", true), "00001000h + bias of 0h");
+  ASSERT_TRUE(m.SetValue("rotate", 90));
+  EXPECT_EQ(m.GetValue("saddrbias"), 240u * 2 - 2);
+  EXPECT_EQ(m.GetValue("saddr"), 0x1000u);
+  EXPECT_EQ(m.GetFieldValue("saddr") * 2, 0x1000u + 478);
+  EXPECT_STREQ(m.GetValueText("saddr", true), "00001000h + bias of 1DEh");
+  ASSERT_TRUE(m.SetValueText("mirror", "on"));
+  EXPECT_EQ(m.GetValue("saddrbias"), 0u);
+  EXPECT_EQ(m.GetValue("saddr"), 0x1000u);
+  ASSERT_TRUE(m.SetValue("rotate", 180));
+  EXPECT_EQ(m.GetValue("saddrbias"), 239u * 640);
+  EXPECT_EQ(m.GetValue("saddr"), 0x1000u);
+  ASSERT_TRUE(m.SetValue("memheight", 100));
+  EXPECT_EQ(m.GetValue("saddrbias"), 99u * 640);
+  EXPECT_EQ(m.GetValue("saddr"), 0x1000u);
+  // Odd addresses align down to a whole pixel; beyond the maximum is clamped.
+  ASSERT_TRUE(m.SetValue("rotate", 0));
+  ASSERT_TRUE(m.SetValueText("mirror", "off"));
+  EXPECT_TRUE(m.SetValue("saddr", 0x1001));
+  EXPECT_EQ(m.GetValue("saddr"), 0x1000u);
+  EXPECT_FALSE(m.SetValue("saddr", 0x200000));
+  EXPECT_EQ(m.GetValue("saddr"), 0xFFFFEu);
+}
+
+TEST_F(RecordModel, SequenceTextRoundTrip) {
+  EXPECT_EQ(m.GetSeqCapacity("lcdseq"), 1024u);
+  EXPECT_EQ(m.GetSeqCapacity("hdp"), 0u);
+  EXPECT_TRUE(m.SetValueText("lcdseq", "c2A p1 d10(wait)"));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 3u);
+  EXPECT_EQ(uint32_t{m.Record().panelSequence[0]}, 0x1000002Au);
+  EXPECT_EQ(uint32_t{m.Record().panelSequence[1]}, 0x20000001u);
+  EXPECT_EQ(uint32_t{m.Record().panelSequence[2]}, 0x4000000Au);
+  EXPECT_STREQ(m.GetValueText("lcdseq", true), "c2A  p1  d10(wait)");
+  // Texts end at a semicolon, and the semicolon skips the rest up to the next one.
+  EXPECT_TRUE(m.SetValueText("lcdseq", "id5 ap7(x;y) as3 x12; c1F(fine)  zz"));
+  EXPECT_STREQ(m.GetValueText("lcdseq", true), "id5  ap7(x)  c1F(fine)");
+  // A long sequence reads back whole, past the size of an ordinary returned text.
+  std::string many;
+  for (int i = 0; i < 300; i++) many += "c" + std::to_string(100 + i) + (i < 5 ? "(t)  " : "  ");
+  many.resize(many.size() - 2);
+  EXPECT_TRUE(m.SetValueText("lcdseq", many.c_str()));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 300u);
+  EXPECT_EQ(m.GetValueText("lcdseq", true), many);
+  // A full text pool ends the store: 170 one-letter texts take 510 of its 512 bytes.
+  std::string texts;
+  for (int i = 0; i < 200; i++) texts += "c1(t) ";
+  EXPECT_FALSE(m.SetValueText("lcdseq", texts.c_str()));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 170u);
+  // Past the 1024 entries the store stops and keeps what fitted.
+  std::string tooMany;
+  for (int i = 0; i < 1100; i++) tooMany += "p1 ";
+  EXPECT_FALSE(m.SetValueText("lcdseq", tooMany.c_str()));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 1024u);
+  EXPECT_TRUE(m.SetSeqLength("lcdseq", 0));
+  EXPECT_EQ(m.GetSeqLength("lcdseq"), 0u);
+  EXPECT_STREQ(m.GetValueText("lcdseq", true), "");
+  EXPECT_EQ(m.Record().lcdStrings[0], 0);  // cleared entries leave no texts behind
+}
+
+TEST_F(RecordModel, PoolRecordsComeAndGo) {
+  const std::string before(m.Record().lcdStrings, sizeof m.Record().lcdStrings);
+  ASSERT_TRUE(m.SetSeqEntry("lcdseq", 1, 0x10000000, 1, "a"));
+  ASSERT_TRUE(m.SetSeqEntry("lcdseq", 3, 0x10000000, 2, "b"));
+  ASSERT_TRUE(m.SetSeqEntry("lcdseq", 3, 0x10000000, 2, ""));
+  uint32_t kind = 0, number = 0;
+  const char* text = nullptr;
+  ASSERT_TRUE(m.GetSeqEntry("lcdseq", 1, &kind, &number, &text));
+  EXPECT_STREQ(text, "a");
+  ASSERT_TRUE(m.GetSeqEntry("lcdseq", 3, &kind, &number, &text));
+  EXPECT_EQ(text, nullptr);
+  ASSERT_TRUE(m.SetSeqEntry("lcdseq", 1, 0x10000000, 1, nullptr));
+  EXPECT_EQ(std::string(m.Record().lcdStrings, sizeof m.Record().lcdStrings), before);
+  EXPECT_FALSE(m.GetSeqEntry("lcdseq", 1024, &kind, &number, &text));
+  EXPECT_FALSE(m.SetSeqEntry("lcdseq", 1024, 0x10000000, 1, nullptr));
+  // The pool is never overrun: texts stop fitting and are refused.
+  const std::string long200(200, 'q');
+  EXPECT_TRUE(m.SetSeqEntry("lcdseq", 10, 0x10000000, 1, long200.c_str()));
+  EXPECT_TRUE(m.SetSeqEntry("lcdseq", 11, 0x10000000, 1, long200.c_str()));
+  EXPECT_FALSE(m.SetSeqEntry("lcdseq", 12, 0x10000000, 1, long200.c_str()));
+  EXPECT_FALSE(m.SetSeqEntry("lcdseq", 300, 0x10000000, 1, "t"));  // no number for it
+  EXPECT_TRUE(m.SetSeqEntry("lcdseq", 300, 0x10000000, 1, ""));
+}
+
+TEST_F(RecordModel, RegisterListIsCompactedToTheProduct) {
+  EXPECT_EQ(m.RegListCount(), 95u);
+  uint32_t index = 0, pos = 0;
+  for (uint32_t n = 0; m.GetNthRegister(true, n, &index, true); n++) {
+    EXPECT_TRUE(m.RegisterExists(index)) << std::hex << index;
+  }
+  EXPECT_TRUE(m.FindInRegList(0xFFFC, &pos, false));
+  EXPECT_EQ(pos, 5u);
+  EXPECT_EQ(uint32_t{m.Record().regTable[95].index}, 0xFFFFu);
+  EXPECT_FALSE(m.FindInRegList(0x0034, &pos, false));
+  // Cold reads and writes go to the list; registers outside it read their default.
+  EXPECT_EQ(m.ReadRegister(0x0042, false), 0x27u);
+  EXPECT_TRUE(m.WriteRegister(0x0042, false, 0x13F));
+  EXPECT_EQ(uint32_t{m.Record().regTable[10].value}, 0x13Fu);
+  EXPECT_EQ(m.ReadRegister(10, true), 0x13Fu);
+  EXPECT_EQ(m.ReadRegister(0x0014, false), 0x04D0u);
+  EXPECT_FALSE(m.WriteRegister(0x0004, false, 1));
+  EXPECT_EQ(m.ReadRegister(0x0004, false), 0u);
+}
+
 }  // namespace

@@ -1,0 +1,59 @@
+// The register commands and the chip model's names on a real terminal.
+#include "terminal.h"
+
+namespace {
+
+// A loop without end keeps writing until ESC; the next command then runs as usual.
+void StopsAtEsc(const std::string& command, const std::string& running) {
+  Vorn t;
+  t.Type(command);
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor(running, 3));  // it is still going after three rounds
+  t.Send(kEsc);
+  // Stopped: the prompt is the last thing shown.
+  ASSERT_TRUE(t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; }));
+  t.Type("x 42");
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("[42] > 0000"));
+  t.Type("q");
+  t.Key(kEnter);
+  int status = t.Wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(RegisterLoops, RereadWithoutEndStopsAtEsc) {
+  StopsAtEsc("xr 40 0", "REG[0040h]= 1h");
+}
+
+TEST(RegisterLoops, FillWithoutEndStopsAtEsc) {
+  StopsAtEsc("xf 40 0 1 2", "REG[0040] < 0001 0002");
+}
+
+TEST(RegisterLoops, RereadWithoutEndStopsAtThePagersEsc) {
+  Vorn t;
+  t.Type("h 3");
+  t.Key(kEnter);
+  t.Type("xr 40 0");
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
+  t.Key(" ");
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --", 2));
+  t.Key(kEsc);
+  ASSERT_TRUE(t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; }));
+  EXPECT_TRUE(t.Shown().Shows("         5: REG[0040h]= 1h"));
+  EXPECT_FALSE(t.Shown().Shows("         7: REG[0040h]= 1h"));
+}
+
+TEST(FeatureNames, TabCompletesFromTheChipModel) {
+  Vorn t;
+  t.Type("set rgbdat");
+  t.Key(kTab);
+  ASSERT_TRUE(t.WaitForScreen("=set rgbdatawidth"));
+  t.Type(" main1sa");
+  t.Key(kTab);  // main1saddr and its two parts: extended and listed
+  ASSERT_TRUE(t.WaitForScreen("main1saddrmsb"));
+  EXPECT_TRUE(t.Shown().Shows("main1saddrlsb"));
+  EXPECT_EQ(t.Shown().bells, 0);
+}
+
+}  // namespace
