@@ -83,12 +83,17 @@ struct RegAccess {
   uint32_t mask = 0, high = 0, low = 0;
 };
 
+// Registers, display memory and the raw bus need the controller; without it (/nocard) they are
+// refused instead of reaching a bus that was never opened.
+constexpr const char* kNoController = "The LCD controller was not acquired.";
+
 int ParseRegister(const Bracketed& b, RegAccess* r, const char** message) {
   r->bits = ParseRegBits(b.contents, &r->index, &r->mask, &r->high, &r->low);
   if (!r->bits) {
     int pos = EvalToNum(b.contents, &r->index, message);
     if (pos != 0) return Fail(message, "Invalid syntax.", b.contentsColumn + pos - 1);
   }
+  if (!qvIsAcquired()) return Fail(message, kNoController, 1);
   r->width = b.width != 0 ? b.width : RegisterBits(r->index);
   return 0;
 }
@@ -200,6 +205,7 @@ constexpr const char* kNoAccess = "The program cannot access memory at this addr
 int AccessMemory(const Bracketed& b, uint32_t* v, bool write, bool show, const char** message) {
   uint32_t address = 0;
   if (int pos = EvalToNum(b.contents, &address, message)) return b.contentsColumn + pos - 1;
+  if (b.array != Array::kSys && !qvIsAcquired()) return Fail(message, kNoController, 1);
   const MemoryWindow& w = WindowOf(b.array);
   uint32_t width = b.width != 0 ? b.width : 8;
   bool ok = write ? w.write(address, width, *v) : w.read(address, width, v);

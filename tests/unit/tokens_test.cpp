@@ -115,6 +115,17 @@ TEST(Tokens, SysReachesOnlyWhatTheProgramMayTouch) {
   EXPECT_EQ(SetToken("sys[10]", Value::Number(1), false, &message), 5);
 }
 
+// Without an acquired controller (as under /nocard) the bus is never reached.
+TEST(Tokens, RegistersAndMemoryNeedTheController) {
+  for (const char* token : {"reg[42]", "reg[0012h-b3:2]", "disp16[0]", "bem[0]"}) {
+    Value v;
+    const char* message = "";
+    EXPECT_EQ(GetToken(token, &v, false, &message), 1) << token;
+    EXPECT_STREQ(message, "The LCD controller was not acquired.") << token;
+    EXPECT_EQ(SetToken(token, Value::Number(1), false, &message), 1) << token;
+  }
+}
+
 TEST(Tokens, RandReadsAndSeeds) {
   const char* message = "";
   ASSERT_EQ(SetToken("RAND", Value::Number(1), false, &message), 0);
