@@ -1,5 +1,8 @@
 #include "script/tokens.h"
 
+#include <cstdio>
+#include <string>
+
 #include "hal/hal.h"
 #include "script/chip_tokens.h"
 #include "script/evaluate.h"
