@@ -57,14 +57,26 @@ static_assert(offsetof(QvHclData, regTable) == 4922);
 // The compiled-in record; the HAL only ever reads it.
 extern const QvHclData qvHclData;
 
-// CRC-16/CCITT-FALSE: polynomial 1021h, initial FFFFh, no reflection, no final XOR.
+// CRC-16/CCITT-FALSE: polynomial 1021h, initial FFFFh, no reflection, no final XOR. A byte at a
+// time through a table, since start-up checks the record for the banner.
+struct Crc16Table {
+  uint16_t entry[256];
+  constexpr Crc16Table() : entry() {
+    for (int byte = 0; byte < 256; byte++) {
+      uint16_t crc = static_cast<uint16_t>(byte << 8);
+      for (int bit = 0; bit < 8; bit++) {
+        crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+      }
+      entry[byte] = crc;
+    }
+  }
+};
+inline constexpr Crc16Table kCrc16Table;
+
 constexpr uint16_t Crc16CcittFalse(const uint8_t* data, size_t length) {
   uint16_t crc = 0xFFFF;
   for (size_t i = 0; i < length; i++) {
-    crc = static_cast<uint16_t>(crc ^ (data[i] << 8));
-    for (int bit = 0; bit < 8; bit++) {
-      crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
+    crc = static_cast<uint16_t>(crc << 8 ^ kCrc16Table.entry[(crc >> 8 ^ data[i]) & 0xFF]);
   }
   return crc;
 }
