@@ -30,15 +30,11 @@ struct MemoryCommandState {
 MemoryCommandState Memory;
 
 uint32_t ReadUnit(uint32_t address, uint32_t unit) {
-  if (unit == 1) return qvReadMemory8(address);
-  if (unit == 2) return qvReadMemory16(address);
-  return qvReadMemory32(address);
+  return qvReadMemoryByWidth(address, unit);
 }
 
 void WriteUnit(uint32_t address, uint32_t unit, uint32_t value) {
-  if (unit == 1) return qvWriteMemory8(address, value);
-  if (unit == 2) return qvWriteMemory16(address, value);
-  qvWriteMemory32(address, value);
+  qvWriteMemoryByWidth(address, unit, value);
 }
 
 uint32_t UnitMask(uint32_t unit) {

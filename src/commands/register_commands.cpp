@@ -54,15 +54,11 @@ bool UnitForIndex(const char* word, RegisterSettings& s, uint32_t* unit) {
 }
 
 uint32_t ReadReg(uint32_t index, uint32_t unit) {
-  if (unit == 1) return qvReadReg8(index);
-  if (unit == 2) return qvReadReg16(index);
-  return qvReadReg32(index);
+  return qvReadRegByWidth(index, unit);
 }
 
 void WriteReg(uint32_t index, uint32_t unit, uint32_t value) {
-  if (unit == 1) return qvWriteReg8(index, value);
-  if (unit == 2) return qvWriteReg16(index, value);
-  qvWriteReg32(index, value);
+  qvWriteRegByWidth(index, unit, value);
 }
 
 // ESC typed while a loop without end runs stops it; so does the end of the input. Other keys

@@ -52,6 +52,12 @@ void qvBurstWriteReg32(uint32_t index, const uint32_t* buffer, uint32_t count);
 int qvWaitRegBitsClear16(uint32_t index, uint16_t mask, uint32_t stepMs, uint32_t timeoutMs);
 int qvWaitRegBitsSet16(uint32_t index, uint16_t mask, uint32_t stepMs, uint32_t timeoutMs);
 
+// The operations above chosen by an access width of 1, 2 or 4 bytes (any other counts as 2).
+uint32_t qvReadRegByWidth(uint32_t index, uint32_t bytes);
+void qvWriteRegByWidth(uint32_t index, uint32_t bytes, uint32_t value);
+uint32_t qvReadMemoryByWidth(uint32_t address, uint32_t bytes);
+void qvWriteMemoryByWidth(uint32_t address, uint32_t bytes, uint32_t value);
+
 // Display memory.
 uint32_t qvReadMemory8(uint32_t address);
 uint32_t qvReadMemory16(uint32_t address);

@@ -102,15 +102,11 @@ int ParseRegister(const Bracketed& b, RegAccess* r, const char** message) {
 }
 
 uint32_t ReadRegister(uint32_t width, uint32_t index) {
-  if (width == 8) return qvReadReg8(index);
-  if (width == 32) return qvReadReg32(index);
-  return qvReadReg16(index);
+  return qvReadRegByWidth(index, width / 8);
 }
 
 void WriteRegister(uint32_t width, uint32_t index, uint32_t value) {
-  if (width == 8) return qvWriteReg8(index, value);
-  if (width == 32) return qvWriteReg32(index, value);
-  qvWriteReg16(index, value);
+  qvWriteRegByWidth(index, width / 8, value);
 }
 
 int Digits(uint32_t width) {
@@ -169,13 +165,11 @@ struct MemoryWindow {
 };
 
 bool ReadDisp(uint32_t a, uint32_t width, uint32_t* v) {
-  *v = width == 32 ? qvReadMemory32(a) : width == 16 ? qvReadMemory16(a) : qvReadMemory8(a);
+  *v = qvReadMemoryByWidth(a, width / 8);
   return true;
 }
 bool WriteDisp(uint32_t a, uint32_t width, uint32_t v) {
-  if (width == 32) qvWriteMemory32(a, v);
-  if (width == 16) qvWriteMemory16(a, v);
-  if (width == 8) qvWriteMemory8(a, v);
+  qvWriteMemoryByWidth(a, width / 8, v);
   return true;
 }
 bool ReadBem(uint32_t a, uint32_t width, uint32_t* v) {
