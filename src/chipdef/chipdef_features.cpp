@@ -265,28 +265,30 @@ bool ChipDefBase::SetValue(const char* name, uint32_t value) {
   }
 }
 
+namespace {
+
+// The numeric feature a limit query is about; anything else is a misuse of the model.
+const FeatureRec& NumericFeature(const FeatureRec& f, const char* name, const char* what) {
+  if (!IsNumeric(f.Type)) CHIPDEF_FATAL("%s has no %s", name, what);
+  return f;
+}
+
+}  // namespace
+
 uint32_t ChipDefBase::GetMin(const char* name) {
-  const FeatureRec& f = Feature(name);
-  if (!IsNumeric(f.Type)) CHIPDEF_FATAL("%s has no limits", name);
-  return f.Min;
+  return NumericFeature(Feature(name), name, "limits").Min;
 }
 
 uint32_t ChipDefBase::GetMax(const char* name) {
-  const FeatureRec& f = Feature(name);
-  if (!IsNumeric(f.Type)) CHIPDEF_FATAL("%s has no limits", name);
-  return f.Max;
+  return NumericFeature(Feature(name), name, "limits").Max;
 }
 
 uint32_t ChipDefBase::GetStep(const char* name) {
-  const FeatureRec& f = Feature(name);
-  if (!IsNumeric(f.Type)) CHIPDEF_FATAL("%s has no step", name);
-  return f.Step;
+  return NumericFeature(Feature(name), name, "step").Step;
 }
 
 uint32_t ChipDefBase::GetRadix(const char* name) {
-  const FeatureRec& f = Feature(name);
-  if (!IsNumeric(f.Type)) CHIPDEF_FATAL("%s has no radix", name);
-  return f.Radix;
+  return NumericFeature(Feature(name), name, "radix").Radix;
 }
 
 const char* ChipDefBase::GetValueText(const char* name, bool asRead) {

@@ -215,6 +215,21 @@ bool ParseValues(int argc, ArgSlot* argv, uint32_t* values, int* count) {
   return true;
 }
 
+// What XF and XFB take: index, unit, cycles and at least one value.
+struct FillArguments {
+  uint32_t index = 0;
+  uint32_t unit = 0;
+  uint32_t cycles = 0;
+  uint32_t values[kMaxDataValues];
+  int count = 0;
+};
+
+bool ParseFill(int argc, ArgSlot* argv, FillArguments* f) {
+  if (argc < 4) return NotEnoughArguments();
+  return ParseRepeat(argc, argv, Registers.fill, &f->index, &f->unit, &f->cycles) &&
+         ParseValues(argc, argv, f->values, &f->count);
+}
+
 bool CannotAllocate() {
   return OutPrintf(CH_ERR, "ERROR: cannot allocate enough CPU memory.\n");
 }
@@ -311,12 +326,12 @@ bool CmdRegisterFill(int argc, ArgSlot* argv, Value*) {
     return ShowHelp(argv[0], " %s%-2s Index Cycles Data1 [Data2 Data3 Data4 ...]\n", nullptr,
                     kFillHelp);
   }
-  if (argc < 4) return NotEnoughArguments();
-  uint32_t index = 0, unit = 0, cycles = 0;
-  if (!ParseRepeat(argc, argv, Registers.fill, &index, &unit, &cycles)) return false;
-  uint32_t values[kMaxDataValues];
-  int count = 0;
-  if (!ParseValues(argc, argv, values, &count)) return false;
+  FillArguments f;
+  if (!ParseFill(argc, argv, &f)) return false;
+  const uint32_t index = f.index, unit = f.unit;
+  uint32_t cycles = f.cycles;
+  const uint32_t* values = f.values;
+  const int count = f.count;
   OutPrintf(CH_SET, "\n");
   for (uint64_t cycle = 1; cycles == 0 || cycle <= cycles; cycle++) {
     PrintCycleStart(cycle, index);
@@ -335,12 +350,12 @@ bool CmdRegisterBurstFill(int argc, ArgSlot* argv, Value*) {
     return ShowHelp(argv[0], " %s%-2s Index Cycles Data1 [Data2 Data3 Data4 ...]\n", nullptr,
                     kBurstFillHelp);
   }
-  if (argc < 4) return NotEnoughArguments();
-  uint32_t index = 0, unit = 0, cycles = 0;
-  if (!ParseRepeat(argc, argv, Registers.fill, &index, &unit, &cycles)) return false;
-  uint32_t values[kMaxDataValues];
-  int count = 0;
-  if (!ParseValues(argc, argv, values, &count)) return false;
+  FillArguments f;
+  if (!ParseFill(argc, argv, &f)) return false;
+  const uint32_t index = f.index, unit = f.unit;
+  uint32_t cycles = f.cycles;
+  const uint32_t* values = f.values;
+  const int count = f.count;
   if (cycles == 0) cycles = Registers.fill.cycles = kBurstFillForever;
   const uint64_t units = uint64_t{cycles} * static_cast<uint64_t>(count);
   std::unique_ptr<uint8_t[]> buffer = BurstBuffer(units, unit);
