@@ -29,8 +29,8 @@ bool Matches(const Variable& v, const Key& key) {
 }
 
 Variable* Find(const Key& key) {
-  for (size_t i = 0; i < Variables.count; i++) {
-    if (Matches(Variables.entries[i], key)) return &Variables.entries[i];
+  for (Variable& v : Variables.entries) {
+    if (Matches(v, key)) return &v;
   }
   return nullptr;
 }
@@ -41,8 +41,10 @@ bool SetVariable(std::string_view name, const Value& value, const char* scope) {
   Key key = KeyOf(name, scope);
   Variable* v = Find(key);
   if (v == nullptr) {
-    if (Variables.count >= kMaxVariables) return false;
-    v = &Variables.entries[Variables.count++];
+    if (Variables.entries.size() >= kMaxVariables) return false;
+    // Room for the whole table at once, so entries never move while the table grows.
+    if (Variables.entries.capacity() == 0) Variables.entries.reserve(kMaxVariables);
+    v = &Variables.entries.emplace_back();
     v->name = key.name;
     v->scope = key.scope;
   }
@@ -64,8 +66,7 @@ const Variable* FindVariable(std::string_view name, const char* scope) {
 
 const Variable* GetNthVariable(size_t n, const char* scope) {
   std::string_view wanted = scope != nullptr ? scope : "";
-  for (size_t i = 0; i < Variables.count; i++) {
-    const Variable& v = Variables.entries[i];
+  for (const Variable& v : Variables.entries) {
     if (EqualsNoCase(v.scope, wanted) && n-- == 0) return &v;
   }
   return nullptr;
@@ -73,18 +74,10 @@ const Variable* GetNthVariable(size_t n, const char* scope) {
 
 void DeleteVariables(const char* scope) {
   std::string_view doomed = scope != nullptr ? scope : "";
-  size_t kept = 0;
-  for (size_t i = 0; i < Variables.count; i++) {
-    Variable& v = Variables.entries[i];
-    if (EqualsNoCase(v.scope, doomed)) continue;
-    if (kept != i) std::swap(Variables.entries[kept], v);
-    kept++;
-  }
-  for (size_t i = kept; i < Variables.count; i++) Variables.entries[i] = Variable{};
-  Variables.count = kept;
+  std::erase_if(Variables.entries,
+                [&](const Variable& v) { return EqualsNoCase(v.scope, doomed); });
 }
 
 void DeleteAllVariables() {
-  for (size_t i = 0; i < Variables.count; i++) Variables.entries[i] = Variable{};
-  Variables.count = 0;
+  Variables.entries.clear();
 }

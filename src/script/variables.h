@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/value.h"
 
@@ -16,9 +17,10 @@ struct Variable {
   std::string scope;  // the creating script run's scope text; empty for a global
 };
 
+// Holds at most kMaxVariables entries; it grows as variables are created, so start-up does not
+// pay for the whole table.
 struct VariableTable {
-  Variable entries[kMaxVariables];
-  size_t count = 0;
+  std::vector<Variable> entries;
 };
 extern VariableTable Variables;
 

@@ -86,10 +86,10 @@ TEST_F(VariablesTest, DeletingAScopeKeepsTheOthersInOrder) {
   EXPECT_EQ(Names("s.txt1"), std::vector<std::string>{});
   DeleteVariables(nullptr);  // the globals only
   EXPECT_EQ(Names("t.txt2"), std::vector<std::string>{"$m"});
-  EXPECT_EQ(Variables.count, 1u);
+  EXPECT_EQ(Variables.entries.size(), 1u);
   // The freed entries are reusable: the table is not left with holes.
   ASSERT_TRUE(SetVariable("$d", Value::Number(7), nullptr));
-  EXPECT_EQ(Variables.count, 2u);
+  EXPECT_EQ(Variables.entries.size(), 2u);
 }
 
 }  // namespace
