@@ -2,6 +2,8 @@
 // their operator transforms and clamping, and the texts of every feature type.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "chipdef/chipdef_base.h"
 #include "chipdef/fatal.h"
@@ -173,23 +175,43 @@ bool ChipDefBase::SplitPartName(const char* name, std::string* span, std::string
   return true;
 }
 
+namespace {
+
+// One part of a span feature and where its bits sit in the span's value.
+struct SpanPart {
+  std::string name;
+  uint32_t mask;
+  int shift;
+};
+
+// The parts of a span, lowest first; a span may have no middle part.
+std::vector<SpanPart> SpanParts(ChipDefBase& model, const FeatureRec& span) {
+  std::vector<SpanPart> parts;
+  int shift = 0;
+  for (const char* suffix : kSpanSuffixes) {
+    std::string name = span.KeyName + suffix;
+    uint32_t index = 0;
+    if (!model.FindFeature(name.c_str(), &index)) {
+      if (std::strcmp(suffix, "isb") == 0) continue;
+      CHIPDEF_FATAL("span part %s is missing", name.c_str());
+    }
+    const uint32_t mask = model.Features()[index].Mask;
+    parts.push_back({std::move(name), mask, shift});
+    shift += RunWidth(mask);
+  }
+  return parts;
+}
+
+}  // namespace
+
 uint32_t ChipDefBase::GetFieldValue(const char* name) {
   const FeatureRec& f = Feature(name);
   if (f.Type == FT_TEXT) CHIPDEF_FATAL("%s is a text feature", name);
   if (f.WriteOnly) CHIPDEF_FATAL("%s is write-only", name);
   if (f.Span) {
     uint32_t value = 0;
-    int shift = 0;
-    for (const char* suffix : kSpanSuffixes) {
-      const std::string part = f.KeyName + suffix;
-      uint32_t index = 0;
-      if (!FindFeature(part.c_str(), &index)) {
-        if (std::strcmp(suffix, "isb") == 0) continue;
-        CHIPDEF_FATAL("span part %s is missing", part.c_str());
-      }
-      const uint32_t mask = m_Features[index].Mask;
-      if (shift < 32) value |= GetFieldValue(part.c_str()) << shift;
-      shift += RunWidth(mask);
+    for (const SpanPart& part : SpanParts(*this, f)) {
+      if (part.shift < 32) value |= GetFieldValue(part.name.c_str()) << part.shift;
     }
     return value;
   }
@@ -202,18 +224,9 @@ bool ChipDefBase::SetFieldValue(const char* name, uint32_t raw) {
   if (f.Type == FT_TEXT) CHIPDEF_FATAL("%s is a text feature", name);
   if (f.Span) {
     bool ok = true;
-    int shift = 0;
-    for (const char* suffix : kSpanSuffixes) {
-      const std::string part = f.KeyName + suffix;
-      uint32_t index = 0;
-      if (!FindFeature(part.c_str(), &index)) {
-        if (std::strcmp(suffix, "isb") == 0) continue;
-        CHIPDEF_FATAL("span part %s is missing", part.c_str());
-      }
-      const uint32_t mask = m_Features[index].Mask;
-      const uint32_t piece = shift < 32 ? (raw >> shift) & RunMask(mask) : 0;
-      ok = SetFieldValue(part.c_str(), piece) && ok;
-      shift += RunWidth(mask);
+    for (const SpanPart& part : SpanParts(*this, f)) {
+      const uint32_t piece = part.shift < 32 ? (raw >> part.shift) & RunMask(part.mask) : 0;
+      ok = SetFieldValue(part.name.c_str(), piece) && ok;
     }
     return ok;
   }

@@ -328,19 +328,15 @@ bool CmdRegisterFill(int argc, ArgSlot* argv, Value*) {
   }
   FillArguments f;
   if (!ParseFill(argc, argv, &f)) return false;
-  const uint32_t index = f.index, unit = f.unit;
-  uint32_t cycles = f.cycles;
-  const uint32_t* values = f.values;
-  const int count = f.count;
   OutPrintf(CH_SET, "\n");
-  for (uint64_t cycle = 1; cycles == 0 || cycle <= cycles; cycle++) {
-    PrintCycleStart(cycle, index);
-    for (int k = 0; k < count; k++) {
-      const uint32_t value = values[k] & UnitMask(unit);
-      WriteReg(index, unit, value);
-      OutPrintf(CH_SET, " %0*X", static_cast<int>(unit * 2), value);
+  for (uint64_t cycle = 1; f.cycles == 0 || cycle <= f.cycles; cycle++) {
+    PrintCycleStart(cycle, f.index);
+    for (int k = 0; k < f.count; k++) {
+      const uint32_t value = f.values[k] & UnitMask(f.unit);
+      WriteReg(f.index, f.unit, value);
+      OutPrintf(CH_SET, " %0*X", static_cast<int>(f.unit * 2), value);
     }
-    if (cycles == 0 && EscapeTyped()) break;
+    if (f.cycles == 0 && EscapeTyped()) break;
   }
   return OutPrintf(CH_SET, "\n");
 }

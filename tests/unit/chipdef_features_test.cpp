@@ -10,30 +10,17 @@
 #include <vector>
 
 #include "chipdef/chipdef_base.h"
+#include "chipdef_doc_model.h"
 
 namespace {
 
 // A model of a small document whose register list the test fills.
-class ListModel : public ChipDefBase {
+class ListModel : public DocModel {
  public:
   ListModel(const std::string& doc, std::vector<std::pair<uint32_t, uint32_t>> list)
-      : list_(std::move(list)) {
-    std::istringstream in(doc);
-    for (std::string line; std::getline(in, line);) lines_.push_back(line);
-    for (const std::string& line : lines_) ptrs_.push_back(line.c_str());
-    LoadChipDef(ptrs_.data(), ptrs_.size());
+      : DocModel(doc), list_(std::move(list)) {
     AssembleSpans();
   }
-  const char* ShowConfiguration(const char*) override { return ""; }
-  bool GetMemoryMapEntry(uint32_t, uint32_t, const char**, uint32_t*, uint32_t*) override {
-    return false;
-  }
-  void ReservedSlot1() override {}
-  size_t Diagnose(char*, size_t) override { return 0; }
-  void ReservedSlot2() override {}
-  void NoEffect() override {}
-  uint32_t ReadRegHot(const RegisterRec&, uint32_t) override { return 0; }
-  bool WriteRegHot(const RegisterRec&, uint32_t, uint32_t) override { return false; }
   uint32_t GetRegListValue(uint32_t pos) override {
     return pos < list_.size() ? list_[pos].second : 0;
   }
@@ -61,8 +48,6 @@ class ListModel : public ChipDefBase {
 
  private:
   std::vector<std::pair<uint32_t, uint32_t>> list_;
-  std::vector<std::string> lines_;
-  std::vector<const char*> ptrs_;
 };
 
 const char* kSmallDoc = R"(<CHIPDEF>
