@@ -348,26 +348,22 @@ bool CmdRegisterBurstFill(int argc, ArgSlot* argv, Value*) {
   }
   FillArguments f;
   if (!ParseFill(argc, argv, &f)) return false;
-  const uint32_t index = f.index, unit = f.unit;
-  uint32_t cycles = f.cycles;
-  const uint32_t* values = f.values;
-  const int count = f.count;
-  if (cycles == 0) cycles = Registers.fill.cycles = kBurstFillForever;
-  const uint64_t units = uint64_t{cycles} * static_cast<uint64_t>(count);
-  std::unique_ptr<uint8_t[]> buffer = BurstBuffer(units, unit);
+  if (f.cycles == 0) f.cycles = Registers.fill.cycles = kBurstFillForever;
+  const uint64_t units = uint64_t{f.cycles} * static_cast<uint64_t>(f.count);
+  std::unique_ptr<uint8_t[]> buffer = BurstBuffer(units, f.unit);
   if (!buffer) return CannotAllocate();
   OutPrintf(CH_SET, "\n");
   uint64_t at = 0;
-  for (uint64_t cycle = 1; cycle <= cycles; cycle++) {
-    PrintCycleStart(cycle, index);
-    for (int k = 0; k < count; k++) {
-      const uint32_t value = values[k] & UnitMask(unit);
-      PutUnit(buffer.get(), at++, unit, value);
+  for (uint64_t cycle = 1; cycle <= f.cycles; cycle++) {
+    PrintCycleStart(cycle, f.index);
+    for (int k = 0; k < f.count; k++) {
+      const uint32_t value = f.values[k] & UnitMask(f.unit);
+      PutUnit(buffer.get(), at++, f.unit, value);
       OutPrintf(CH_SET, " %04X", value);
     }
     OutPrintf(CH_SET, "\n");
   }
-  BurstWrite(index, unit, buffer.get(), static_cast<uint32_t>(units));
+  BurstWrite(f.index, f.unit, buffer.get(), static_cast<uint32_t>(units));
   return OutPrintf(CH_SET, "\n");
 }
 
