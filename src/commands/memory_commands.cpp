@@ -302,14 +302,11 @@ bool CmdFill(int argc, ArgSlot* argv, Value*) {
   if (WantsHelp(argv)) return ShowHelp(argv[0], kFillHelp);
   RangeAndData r;
   if (!ParseRangeAndData(argc, argv, Memory.fill, &r)) return false;
-  uint32_t unit = r.unit, start = r.start, length = r.length;
-  const uint32_t* values = r.values;
-  int count = r.count;
-  for (uint32_t i = 0; i < length / unit; i++) {
-    WriteUnit(start + i * unit, unit, values[i % static_cast<uint32_t>(count)]);
+  for (uint32_t i = 0; i < r.length / r.unit; i++) {
+    WriteUnit(r.start + i * r.unit, r.unit, r.values[i % static_cast<uint32_t>(r.count)]);
   }
-  Memory.fill.length = length;
-  Memory.fill.address = start + length;
+  Memory.fill.length = r.length;
+  Memory.fill.address = r.start + r.length;
   return true;
 }
 
@@ -330,21 +327,18 @@ bool CmdSearch(int argc, ArgSlot* argv, Value*) {
   if (WantsHelp(argv)) return ShowHelp(argv[0], kSearchHelp);
   RangeAndData r;
   if (!ParseRangeAndData(argc, argv, Memory.search, &r)) return false;
-  uint32_t unit = r.unit, start = r.start, length = r.length;
-  const uint32_t* values = r.values;
-  int count = r.count;
-  Memory.search.length = length;
+  Memory.search.length = r.length;
   unsigned long matches = 0;
-  for (uint32_t i = 0; i < length / unit; i++) {
+  for (uint32_t i = 0; i < r.length / r.unit; i++) {
     int j = 0;
-    while (j < count && ReadUnit(start + (i + j) * unit, unit) == values[j]) j++;
-    if (j < count) continue;
+    while (j < r.count && ReadUnit(r.start + (i + j) * r.unit, r.unit) == r.values[j]) j++;
+    if (j < r.count) continue;
     matches++;
-    if (!OutPrintf(CH_OUT, "Found: %08lX\n", static_cast<unsigned long>(start + i * unit))) {
+    if (!OutPrintf(CH_OUT, "Found: %08lX\n", static_cast<unsigned long>(r.start + i * r.unit))) {
       return false;
     }
   }
   if (!OutPrintf(CH_OUT, "%lu match%s found.\n", matches, matches == 1 ? "" : "es")) return false;
-  Memory.search.address = start + length;
+  Memory.search.address = r.start + r.length;
   return true;
 }
