@@ -1,8 +1,8 @@
 // Evaluation speed for typical script expressions: a loop condition, arithmetic, a text join.
 #include <benchmark/benchmark.h>
 
-#include "script/evaluate.h"
-#include "script/variables.h"
+#include "lang/evaluate.h"
+#include "lang/variables.h"
 
 namespace {
 

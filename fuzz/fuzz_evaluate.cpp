@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "script/evaluate.h"
-#include "script/token_hook.h"
-#include "script/variables.h"
+#include "lang/evaluate.h"
+#include "lang/token_hook.h"
+#include "lang/variables.h"
 
 namespace {
 

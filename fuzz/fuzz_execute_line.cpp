@@ -8,17 +8,19 @@
 #include <cstring>
 #include <string>
 
-#include "script/runner.h"
-#include "shell/args.h"
-#include "shell/dispatch.h"
-#include "shell/output.h"
-#include "shell/shell.h"
+#include "app/command_table.h"
+#include "console/output.h"
+#include "interp/args.h"
+#include "interp/dispatch.h"
+#include "interp/runner.h"
+#include "interp/session.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // A line may turn output on and set the pager (VERBOSE, H): its key then comes from an empty
   // input, never from the terminal the fuzzer was started on.
   int null = open("/dev/null", O_RDONLY);
   if (null >= 0) dup2(null, STDIN_FILENO);
+  InstallCommandTable(VornCommands);
   // Words that name no command are script names: none may be found, wherever the fuzzer runs.
   for (size_t n = 0; n < kSearchPathEntries; n++) SetSearchPathEntry(n, "/nonexistent-vorn-fuzz/");
   return 0;

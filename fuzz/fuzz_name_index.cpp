@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "script/tree.h"
+#include "console/tree.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "script/tokens.h"
-#include "script/value.h"
-#include "shell/output.h"
+#include "console/output.h"
+#include "lang/tokens.h"
+#include "lang/value.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Output.VerboseMask = 0;

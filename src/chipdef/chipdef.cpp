@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
+#include "base/helper.h"
+#include "base/number_text.h"
 #include "chipdef/document.h"
 #include "chipdef/fatal.h"
 #include "hal/hal.h"
-#include "script/helper.h"
-#include "script/number.h"
 
 namespace {
 

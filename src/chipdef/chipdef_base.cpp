@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/string_list.h"
 #include "chipdef/fatal.h"
-#include "script/string_list.h"
 
 namespace {
 

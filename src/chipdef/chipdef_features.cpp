@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/frequency.h"
+#include "base/helper.h"
+#include "base/number_text.h"
+#include "base/string_list.h"
 #include "chipdef/chipdef_base.h"
 #include "chipdef/fatal.h"
-#include "script/frequency.h"
-#include "script/helper.h"
-#include "script/number.h"
-#include "script/string_list.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/helper.h"
+#include "base/number_text.h"
 #include "chipdef/chipdef_base.h"
 #include "chipdef/fatal.h"
-#include "script/helper.h"
-#include "script/number.h"
 
 namespace {
 

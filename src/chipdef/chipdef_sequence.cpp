@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/number_text.h"
 #include "chipdef/chipdef_base.h"
-#include "script/number.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "hal/assert.h"
+#include "platform/assert.h"
 
 namespace {
 constexpr int kExitFatal = 99;

@@ -1,11 +1,9 @@
 #include "commands/controller_commands.h"
 
+#include "console/output.h"
 #include "hal/hal.h"
-#include "shell/output.h"
 
-void FormatBanner(char* buffer, size_t size) {
-  qvGetVersionInfo("VORN", "test utility", " $Revision: 87 $", buffer, size);
-}
+namespace {
 
 bool CmdVersion(int, ArgSlot* argv, Value*) {
   if (argv[1][0] == '?') {
@@ -16,3 +14,13 @@ bool CmdVersion(int, ArgSlot* argv, Value*) {
   FormatBanner(banner, sizeof banner);
   return OutPrintf(CH_OUT, "%s", banner);
 }
+
+}  // namespace
+
+void FormatBanner(char* buffer, size_t size) {
+  qvGetVersionInfo("VORN", "test utility", " $Revision: 87 $", buffer, size);
+}
+
+const CommandRow kVersionRow = {
+    ADVANCED, "ver;version", CmdVersion, kAnyBoard,
+    "VER                                       - Show build version info"};

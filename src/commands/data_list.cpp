@@ -1,6 +1,6 @@
 #include "commands/data_list.h"
 
-#include "script/number.h"
+#include "lang/number.h"
 
 namespace {
 

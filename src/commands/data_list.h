@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "shell/args.h"
+#include "interp/args.h"
 
 constexpr int kMaxDataValues = 128;
 

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "commands/data_list.h"
+#include "console/output.h"
 #include "hal/hal.h"
+#include "lang/number.h"
 #include "platform/console.h"
-#include "script/number.h"
-#include "shell/output.h"
 
 namespace {
 
@@ -249,12 +249,6 @@ bool ParseRangeAndData(int argc, ArgSlot* argv, MemorySettings& s, RangeAndData*
   return r->count > 0 || BadData(argv, 3);
 }
 
-}  // namespace
-
-void ResetMemoryCommands() {
-  Memory = MemoryCommandState{};
-}
-
 bool CmdRead(int argc, ArgSlot* argv, Value* result) {
   if (WantsHelp(argv)) return ShowHelp(argv[0], kReadHelp);
   uint32_t unit = 0;
@@ -342,3 +336,21 @@ bool CmdSearch(int argc, ArgSlot* argv, Value*) {
   Memory.search.address = r.start + r.length;
   return true;
 }
+
+}  // namespace
+
+void ResetMemoryCommands() {
+  Memory = MemoryCommandState{};
+}
+
+const CommandRow kReadRow = {BASIC, "r;r8;r16;r32", CmdRead, kNeedsCard,
+                             "R[8|16|32] [addr1 addr2 ..]               - Reads from memory"};
+const CommandRow kWriteRow = {BASIC, "w;w8;w16;w32", CmdWrite, kNeedsCard,
+                              "W[8|16|32] [addr [data1 data2 ..]         - Writes to memory"};
+const CommandRow kFillRow = {BASIC, "f;f8;f16;f32", CmdFill, kNeedsCard,
+                             "F[8|16|32] start end|len data1 [data2 ..] - Fills memory"};
+const CommandRow kDumpRow = {BASIC, "d;d8;d16;d32", CmdDump, kNeedsCard,
+                             "D[8|16|32] [start [end|len]]              - Dumps memory to screen"};
+const CommandRow kSearchRow = {
+    BASIC, "s;s8;s16;s32", CmdSearch, kNeedsCard,
+    "S[8|16|32] start end|len data1 [data2 ..] - Searches memory for a match"};

@@ -1,13 +1,14 @@
 // R, W, F, D and S: reading, writing, filling, dumping and searching display memory.
 #pragma once
 
-#include "shell/command_table.h"
+#include "interp/command_row.h"
 
-bool CmdRead(int argc, ArgSlot* argv, Value* result);
-bool CmdWrite(int argc, ArgSlot* argv, Value* result);
-bool CmdFill(int argc, ArgSlot* argv, Value* result);
-bool CmdDump(int argc, ArgSlot* argv, Value* result);
-bool CmdSearch(int argc, ArgSlot* argv, Value* result);
+// The rows this family adds to the command table.
+extern const CommandRow kReadRow;
+extern const CommandRow kWriteRow;
+extern const CommandRow kFillRow;
+extern const CommandRow kDumpRow;
+extern const CommandRow kSearchRow;
 
 // Back to the start-up settings (units, addresses, lengths) of all five commands.
 void ResetMemoryCommands();

@@ -10,10 +10,10 @@
 
 #include "chipdef/chipdef.h"
 #include "commands/data_list.h"
+#include "console/output.h"
 #include "hal/hal.h"
+#include "lang/number.h"
 #include "platform/console.h"
-#include "script/number.h"
-#include "shell/output.h"
 
 namespace {
 
@@ -274,17 +274,6 @@ bool ShowsOutput() {
   return (EffectiveConsoleMask() & CH_OUT) != 0;
 }
 
-}  // namespace
-
-void InitRegisterCommands() {
-  const uint32_t digits = ChipModel().GetRegWidthDigits(0);
-  Registers = RegisterCommandState{};
-  Registers.defaultUnit = digits >= 2 ? digits / 2 : 1;
-  for (RegisterSettings* s : {&Registers.x, &Registers.fill, &Registers.reread, &Registers.bar}) {
-    s->unit = Registers.defaultUnit;
-  }
-}
-
 bool CmdRegister(int argc, ArgSlot* argv, Value* result) {
   const char form = argv[0][1];
   if (form == 'a' || form == 'b') {
@@ -442,3 +431,31 @@ bool CmdBar(int argc, ArgSlot* argv, Value* result) {
   Registers.bar.index = index;
   return true;
 }
+
+}  // namespace
+
+void InitRegisterCommands() {
+  const uint32_t digits = ChipModel().GetRegWidthDigits(0);
+  Registers = RegisterCommandState{};
+  Registers.defaultUnit = digits >= 2 ? digits / 2 : 1;
+  for (RegisterSettings* s : {&Registers.x, &Registers.fill, &Registers.reread, &Registers.bar}) {
+    s->unit = Registers.defaultUnit;
+  }
+}
+
+const CommandRow kRegisterRow = {BASIC, "x;x8;x16;x32;xa;xb", CmdRegister, kNeedsCard,
+                                 "X[A|B][8|16|32] [index [data]]            - Register Get/Set"};
+const CommandRow kRegisterFillRow = {BASIC, "xf;xf8;xf16;xf32", CmdRegisterFill, kNeedsCard,
+                                     "XF[8|16|32] index cycle data1 [data2 ..]  - Register Fill"};
+const CommandRow kRegisterRereadRow = {
+    BASIC, "xr;xr8;xr16;xr32", CmdRegisterReread, kNeedsCard,
+    "XR[8|16|32] index [cycle]                 - Register Re-Read"};
+const CommandRow kRegisterBurstFillRow = {
+    BASIC, "xfb;xfb8;xfb16;xfb32", CmdRegisterBurstFill, kNeedsCard,
+    "XFB[8|16|32] index cycle data1 [data2 ..] - Register Fill in burst"};
+const CommandRow kRegisterBurstRereadRow = {
+    BASIC, "xrb;xrb8;xrb16;xrb32", CmdRegisterBurstReread, kNeedsCard,
+    "XRB[8|16|32] index [cycle]                - Register Re-Read in burst"};
+const CommandRow kBarRow = {
+    BASIC, "bar;bar8;bar16;bar32", CmdBar, kNeedsCard,
+    "BAR[8|16|32] n [index [data]]             - Register Get/Set using PCI BAR"};

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "hal/board_route.h"
 #include "hal/hal.h"
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
@@ -12,6 +13,8 @@
 HalState Hal;
 
 namespace {
+
+BoardRoute Route;
 
 constexpr const char* kHalRevision = "$Revision: 74 $";
 constexpr const char* kAttribution = "77Q41 hardware abstraction layer, USB bridge and mapped bus";
@@ -71,6 +74,14 @@ int qvAcquireController() {
   if (!Hal.dispatch.acquire()) return 0;
   Hal.windowBase[0] = kBridgeWindowMark;
   return 1;
+}
+
+void halSetBoardRoute(const BoardRoute& route) {
+  Route = route;
+}
+
+const BoardRoute& halBoardRoute() {
+  return Route;
 }
 
 bool qvIsAcquired() {

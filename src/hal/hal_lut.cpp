@@ -1,6 +1,6 @@
 // The two colour look-up tables and the host write window.
-#include "hal/assert.h"
 #include "hal/hal.h"
+#include "platform/assert.h"
 
 namespace {
 

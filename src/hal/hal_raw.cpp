@@ -1,7 +1,7 @@
 // Raw access to the bridge's own space, and the board windows of the BAR command.
-#include "hal/assert.h"
 #include "hal/hal.h"
 #include "hal/hal_state.h"
+#include "platform/assert.h"
 #include "platform/board_lock.h"
 #include "transport/usb_transport.h"
 

@@ -5,14 +5,14 @@
 #include <new>
 #include <vector>
 
-#include "hal/assert.h"
+#include "hal/board_route.h"
 #include "hal/hal.h"
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
 #include "hal/register_table.h"
+#include "platform/assert.h"
 #include "platform/board_lock.h"
 #include "platform/timing.h"
-#include "transport/board_select.h"
 #include "transport/usb_transport.h"
 
 namespace {
@@ -88,8 +88,12 @@ void SetWriteRectangle(uint32_t width, uint32_t stride) {
 
 // ---- acquire and initialise ----
 
+// No pipes means the board could not be chosen; the choice has said why.
 bool Acquire() {
-  return OpenBoardBridge(0, Hal.bridgeDevice, qvHclData.usbInfo);
+  const BoardRoute& route = halBoardRoute();
+  if (route.pipes == nullptr) return false;
+  return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
+                          qvHclData.usbInfo);
 }
 
 uint32_t InitialiseRegisters() {

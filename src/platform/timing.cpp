@@ -3,7 +3,7 @@
 #include <sched.h>
 #include <time.h>
 
-#include "hal/assert.h"
+#include "platform/assert.h"
 
 namespace {
 

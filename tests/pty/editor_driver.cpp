@@ -7,11 +7,10 @@
 #include <cstring>
 #include <string>
 
+#include "console/line_editor.h"
+#include "console/output.h"
+#include "console/tree.h"
 #include "platform/console.h"
-#include "script/tree.h"
-#include "shell/line_editor.h"
-#include "shell/output.h"
-#include "shell/shell.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ void NameKeys() {
 void ReadLines(size_t size) {
   char line[1024];
   for (;;) {
-    OutPrintf(CH_CMD, "%s", Shell.prompt);
+    OutPrintf(CH_CMD, "%s", kPrompt);
     const char* got = ReadLine(line, size, nullptr, true);
     if (got == nullptr && ConsoleAtEnd()) break;
     std::printf("[%s]\n", got != nullptr ? got : "");

@@ -1,10 +1,10 @@
-#include "shell/args.h"
+#include "interp/args.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "shell/output.h"
+#include "console/output.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "hal/assert.h"
+#include "platform/assert.h"
 
 #include <unistd.h>
 

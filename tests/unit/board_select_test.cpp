@@ -1,4 +1,4 @@
-#include "transport/board_select.h"
+#include "board/board_select.h"
 
 #include <unistd.h>
 
@@ -59,7 +59,7 @@ TEST(BoardSetting, MalformedSettingsAreRefusedWithAMessage) {
 }
 
 TEST(BoardRoute, EachBusGetsItsPipes) {
-  BridgeRoute route;
+  BoardRoute route;
   std::string error;
   ASSERT_TRUE(ChooseBridge(Parse("sim:/tmp/b.img"), &route, &error));
   EXPECT_EQ(route.pipes, &SimPipes);
@@ -74,7 +74,7 @@ TEST(BoardRoute, EachBusGetsItsPipes) {
 
 TEST(BoardRoute, AutoFallsBackToTheSimulatedBoardAndSaysSo) {
   if (LibusbBridgePresent("")) GTEST_SKIP() << "a bridge is attached";
-  BridgeRoute route;
+  BoardRoute route;
   std::string error;
   testing::internal::CaptureStdout();
   ASSERT_TRUE(ChooseBridge(Parse("auto"), &route, &error));
@@ -85,28 +85,21 @@ TEST(BoardRoute, AutoFallsBackToTheSimulatedBoardAndSaysSo) {
   EXPECT_EQ(route.target, "");
 }
 
-TEST(BoardRoute, OpeningFollowsVornBoard) {
-  const uint8_t usbInfo[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
-  char dir[] = "/tmp/vorn-select-test-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::string path = std::string(dir) + "/board.img";
+TEST(BoardRoute, RouteFollowsVornBoard) {
   testing::internal::CaptureStdout();
-  setenv("VORN_BOARD", ("sim:" + path).c_str(), 1);
-  EXPECT_TRUE(OpenBoardBridge(0, 2, usbInfo));
-  EXPECT_NE(SimBoard(), nullptr);
-  UsbTransportClose();
+  setenv("VORN_BOARD", "sim:/tmp/board.img", 1);
+  BoardRoute route = ChooseBoardRoute();
+  EXPECT_EQ(route.pipes, &SimPipes);
+  EXPECT_EQ(route.target, "/tmp/board.img");
   setenv("VORN_BOARD", "pci", 1);
-  EXPECT_FALSE(OpenBoardBridge(0, 2, usbInfo));
+  EXPECT_EQ(ChooseBoardRoute().pipes, nullptr);
   setenv("VORN_BOARD", "mem:FE000000", 1);
-  EXPECT_FALSE(OpenBoardBridge(0, 2, usbInfo));
+  EXPECT_EQ(ChooseBoardRoute().pipes, nullptr);
   unsetenv("VORN_BOARD");
   std::fflush(stdout);
   std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(printed.rfind("\nCSCL:MGE Regs: 0x41", 0), 0u);
   EXPECT_NE(printed.find("!!!!! VORN_BOARD=pci is not understood"), std::string::npos);
   EXPECT_NE(printed.find("not supported yet"), std::string::npos);
-  unlink(path.c_str());
-  rmdir(dir);
 }
 
 // No bridge is attached to the test machine (nor any device with these ids): libusb discovery

@@ -7,7 +7,7 @@
 #include <cctype>
 #include <string>
 
-#include "shell/line_editor.h"
+#include "console/line_editor.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "script/evaluate.h"
+#include "lang/evaluate.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "script/number.h"
-#include "script/token_hook.h"
-#include "script/variables.h"
+#include "lang/number.h"
+#include "lang/token_hook.h"
+#include "lang/variables.h"
 
 namespace {
 

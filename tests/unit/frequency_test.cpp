@@ -1,4 +1,4 @@
-#include "script/frequency.h"
+#include "base/frequency.h"
 
 #include <gtest/gtest.h>
 

@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "hal/assert.h"
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
+#include "platform/assert.h"
 #include "sim/sim_pipe.h"
 #include "transport/usb_transport.h"
 

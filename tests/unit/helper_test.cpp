@@ -1,4 +1,4 @@
-#include "script/helper.h"
+#include "base/helper.h"
 
 #include <gtest/gtest.h>
 

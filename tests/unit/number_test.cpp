@@ -1,4 +1,4 @@
-#include "script/number.h"
+#include "lang/number.h"
 
 #include <gtest/gtest.h>
 

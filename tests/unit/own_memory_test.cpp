@@ -1,4 +1,4 @@
-#include "script/own_memory.h"
+#include "lang/own_memory.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "script/random.h"
+#include "lang/random.h"
 
 #include <gtest/gtest.h>
 

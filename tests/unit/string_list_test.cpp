@@ -1,4 +1,4 @@
-#include "script/string_list.h"
+#include "base/string_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "script/tokens.h"
+#include "lang/tokens.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "script/value.h"
-#include "script/variables.h"
+#include "lang/value.h"
+#include "lang/variables.h"
 
 namespace {
 

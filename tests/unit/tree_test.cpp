@@ -1,4 +1,4 @@
-#include "script/tree.h"
+#include "console/tree.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "script/variables.h"
+#include "lang/variables.h"
 
 #include <gtest/gtest.h>
 

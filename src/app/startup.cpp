@@ -1,0 +1,211 @@
+// Program entry: start-up, switches, the command line's command or the prompt loop.
+#include <cstring>
+#include <memory>
+
+#include "app/command_table.h"
+#include "app/startup.h"
+#include "base/helper.h"
+#include "base/string_list.h"
+#include "board/board_select.h"
+#include "chipdef/chipdef.h"
+#include "commands/controller_commands.h"
+#include "commands/register_commands.h"
+#include "console/line_editor.h"
+#include "console/output.h"
+#include "console/tree.h"
+#include "hal/hal.h"
+#include "interp/dispatch.h"
+#include "interp/runner.h"
+#include "interp/session.h"
+#include "lang/token_hook.h"
+#include "lang/tokens.h"
+#include "platform/console.h"
+
+namespace {
+
+constexpr int kGoOn = -1;  // a switch's answer when start-up continues
+constexpr size_t kLineSize = 256;
+
+int ShowUsage(const char*) {
+  static const char* const kUsage[] = {
+      "\nDebugger for LCD Controller.\n",
+      "\nUsage: VORN [cmd] [/?]",
+      "\n",
+      "\nWhere: cmd    A command which can also be typed at the VORN prompt.",
+      "\n       /?                Show this usage message",
+      "\n       /X                Enable software workaround for known hardware bugs",
+      "\n       /BREAK:list       Breakpoint list",
+      "\n       /DEBUG:rwx:file   Debug logging",
+      "\n",
+  };
+  for (const char* item : kUsage) OutPrintf(CH_OUT, "%s", item);
+  return 0;
+}
+
+int NoCard(const char*) {
+  OutPrintf(CH_OUT,
+            "!!!!! WARNING: Detected /nocard switch!\n!!!!! The LCD controller was not "
+            "acquired.\n!!!!! Only the HELP command is supported in this mode.\n\n");
+  Shell.CardPresent = false;
+  return kGoOn;
+}
+
+// The access log and the register breakpoints take their settings here once the debug
+// subsystem is built; until then the switches are accepted and have no effect.
+int DebugLog(const char*) {
+  return kGoOn;
+}
+int Breakpoints(const char*) {
+  return kGoOn;
+}
+
+int Workaround(const char*) {
+  Shell.WorkaroundMode = true;
+  return kGoOn;
+}
+
+struct SwitchRow {
+  const char* name;
+  bool prefix;                     // matches the argument's start; the rest goes to the handler
+  int (*apply)(const char* rest);  // kGoOn, or the exit code to stop with
+};
+
+const SwitchRow kSwitches[] = {
+    {"/?", false, ShowUsage},       {"/nocard", false, NoCard}, {"/debug:", true, DebugLog},
+    {"/break:", true, Breakpoints}, {"/x", false, Workaround},
+};
+
+const SwitchRow* MatchSwitch(const char* arg) {
+  for (const SwitchRow& row : kSwitches) {
+    size_t n = std::strlen(row.name);
+    if (row.prefix ? std::strncmp(arg, row.name, n) == 0 : std::strcmp(arg, row.name) == 0) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// Lowers every argument and applies the switches among them, emptying each one found.
+// Returns kGoOn, or the exit code a switch asked for.
+int ApplySwitches(int argc, char** argv) {
+  for (int i = 0; i < argc; i++) {
+    LowerInPlace(argv[i]);
+    const SwitchRow* row = MatchSwitch(argv[i]);
+    if (row == nullptr) continue;
+    int code = row->apply(argv[i] + std::strlen(row->name));
+    argv[i][0] = '\0';
+    if (code != kGoOn) return code;
+  }
+  return kGoOn;
+}
+
+void RunPreferences() {
+  auto words = std::make_unique<StatementWords>();
+  words->argc = 1;
+  std::strcpy(words->argv[0], Shell.preferencesFile);
+  Output.VerboseMask = 0;
+  Value result;
+  bool loaded = RunScript(false, words->argc, words->argv, &result);
+  Output.VerboseMask = CH_ALL;
+  if (loaded) OutPrintf(CH_ALL, "User preferences loaded from '%s'.\n\n", Shell.preferencesFile);
+}
+
+// Copies the words that are not switches into words, each cut to a slot's size.
+void CopyCommandWords(int argc, char** argv, StatementWords* words) {
+  for (int i = 1; i < argc && words->argc < kMaxArgs; i++) {
+    if (argv[i][0] == '\0') continue;  // an emptied switch, wherever it stood
+    std::strncpy(words->argv[words->argc], argv[i], kArgSize - 1);
+    words->argv[words->argc][kArgSize - 1] = '\0';
+    words->argc++;
+  }
+}
+
+int RunCommandLine(StatementWords* words) {
+  Output.HaltLines = 0;
+  Value result;
+  return DispatchCommand(words->argc, words->argv, &result) ? 0 : 1;
+}
+
+// Prints the prompt and reads a line until one is not empty; false at the end of input.
+bool ReadCommandLine(char* line) {
+  for (;;) {
+    OutPrintf(CH_CMD, "%s", kPrompt);
+    if (ReadLine(line, kLineSize, nullptr, true) != nullptr) return true;
+    if (ConsoleAtEnd()) return false;
+  }
+}
+
+void PromptLoop() {
+  while (!Shell.QuitRequested) {
+    char line[kLineSize] = {};
+    Output.LineCount = 0;
+    if (!ReadCommandLine(line)) break;  // the end of piped input quits like Q
+    bool executed = false;
+    ExecuteLine(line, std::strlen(line), &executed);
+    if (executed) OutPrintf(CH_CMD, "\n");
+  }
+}
+
+void PrintBanner() {
+  char banner[256];
+  FormatBanner(banner, sizeof banner);
+  OutPrintf(CH_OUT, "%s\n", banner);
+}
+
+// Acquires the controller; on failure prints the HAL's reason and gives false.
+bool AcquireController() {
+  halSetBoardRoute(ChooseBoardRoute());
+  if (qvAcquireController()) return true;
+  char reason[80];
+  qvGetLastError(reason, sizeof reason);
+  OutPrintf(CH_OUT, "%s\n", reason);
+  return false;
+}
+
+// The names the line editor completes: every feature of the selected product.
+NameIndex FeatureNameIndex;
+
+// Builds the chip model, the completion index of its feature names and the settings that
+// depend on the model.
+void PrepareChipModel() {
+  ChipDef& model = ChipModel();
+  InitNameIndex(&FeatureNameIndex);
+  const char* key = nullptr;
+  for (uint32_t n = 0; model.GetNthFeature(n, &key); n++) {
+    if (model.FeatureExists(key)) AddName(&FeatureNameIndex, key);
+  }
+  SetCompletionIndex(&FeatureNameIndex);
+  InitRegisterCommands();
+}
+
+// The model works on the chip when there is one; automatic strides start off.
+void ConnectChipModel() {
+  ChipDef& model = ChipModel();
+  model.SetLive(Shell.CardPresent);
+  for (const char* autoStride :
+       {"main1autostride", "main2autostride", "pip1autostride", "pip2autostride"}) {
+    if (model.FeatureExists(autoStride)) model.SetFieldValue(autoStride, 0);
+  }
+}
+
+}  // namespace
+
+int VornMain(int argc, char** argv) {
+  InstallCommandTable(VornCommands);
+  InitStringLists();
+  InstallTokenHook([](std::string_view token, Value* value, const char** message) {
+    return GetToken(token, value, false, message);
+  });
+  PrintBanner();
+  int code = ApplySwitches(argc, argv);
+  if (code != kGoOn) return code;
+  PrepareChipModel();
+  if (Shell.CardPresent && !AcquireController()) return 1;
+  ConnectChipModel();
+  RunPreferences();
+  auto words = std::make_unique<StatementWords>();
+  CopyCommandWords(argc, argv, words.get());
+  if (words->argc > 0) return RunCommandLine(words.get());
+  PromptLoop();
+  return 0;
+}

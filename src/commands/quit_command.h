@@ -1,0 +1,7 @@
+// The quit command.
+#pragma once
+
+#include "interp/command_row.h"
+
+// The rows this family adds to the command table.
+extern const CommandRow kQuitRow;

@@ -1,0 +1,3 @@
+#include "interp/session.h"
+
+ShellState Shell;

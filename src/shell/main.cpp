@@ -1,5 +1,0 @@
-#include "shell/shell.h"
-
-int main(int argc, char** argv) {
-  return VornMain(argc, argv);
-}
