@@ -133,6 +133,14 @@ int NameCompare(std::string_view a, std::string_view b, size_t n) {
   return 0;
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && NameCompare(text, prefix, prefix.size()) == 0;
+}
+
 size_t FindNoCase(std::string_view haystack, std::string_view needle) {
   if (needle.size() > haystack.size()) return std::string_view::npos;
   for (size_t i = 0; i + needle.size() <= haystack.size(); i++) {

@@ -36,6 +36,17 @@ void PrependStr(char* text, size_t size, std::string_view prefix);
 // and match those of b.
 int NameCompare(std::string_view a, std::string_view b, size_t n);
 
+// True when a and b are the same text without regard to case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// True when text starts with prefix without regard to case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+// A blank or a tab: what separates words on a command line.
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
 // The position of needle in haystack without regard to case, or npos.
 size_t FindNoCase(std::string_view haystack, std::string_view needle);
 

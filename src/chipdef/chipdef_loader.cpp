@@ -32,10 +32,6 @@ uint32_t Dec(const XML_Char* text) {
   return StrToNum(text, 10);
 }
 
-bool EqualsNoCase(const char* a, const char* b) {
-  return std::strlen(a) == std::strlen(b) && NameCompare(a, b, std::strlen(b)) == 0;
-}
-
 // The record counts of pass 1.
 struct Counts {
   size_t Products = 0, Categories = 0, Registers = 0, Features = 0;

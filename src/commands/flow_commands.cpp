@@ -28,10 +28,6 @@ const char* const kWhileHelp[] = {
     " Conditional WHILE construct.\n",
 };
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 // The words from index first on, joined with single blanks.
 std::string JoinWords(int argc, ArgSlot* argv, int first) {
   std::string text;
@@ -83,7 +79,6 @@ bool CmdWhile(int argc, ArgSlot* argv, Value*) {
   if (AsksForHelp(argc, argv)) return ShowCommandHelp(kWhileHelp, argv[0]);
   int first = StatementStart(argv, "do");
   if (first >= argc) return OutPrintf(CH_ERR, "ERROR: Improper WHILE construct.\n");
-  const std::string condition = argv[1];
   const std::string statements = JoinWords(argc, argv, first);
   Value v;
   if (!EvaluateCondition(argv, &v)) return false;
@@ -92,7 +87,7 @@ bool CmdWhile(int argc, ArgSlot* argv, Value*) {
     if (Shell.QuitRequested) return true;
     if (EscapePressed()) return OutPrintf(CH_ERR, "ERROR: Loop stopped with ESC.\n");
     const char* message = "";
-    if (Evaluate(condition, &v, &message) != 0) return OutPrintf(CH_ERR, "ERROR: %s\n", message);
+    if (Evaluate(argv[1], &v, &message) != 0) return OutPrintf(CH_ERR, "ERROR: %s\n", message);
   }
   return true;
 }

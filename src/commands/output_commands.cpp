@@ -48,10 +48,6 @@ bool PrintHelp(const char* const (&lines)[N]) {
   return true;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 struct ChannelKeyword {
   const char* name;
   uint32_t bit;

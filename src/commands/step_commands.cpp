@@ -24,10 +24,6 @@ const char* const kSleepHelp[] = {
     " time - Sleep time in milliseconds (decimal).\n",
 };
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 // The one argument of DELAY and SLEEP, decimal unless it reads otherwise. Prints the error
 // (what names the kind of time) and returns false when there is none.
 bool TimeArgument(int argc, ArgSlot* argv, const char* what, uint32_t* time) {

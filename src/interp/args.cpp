@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/helper.h"
 #include "console/output.h"
 #include "lang/number.h"
 
@@ -12,8 +13,9 @@ size_t StatementColumn = 0;
 // The longest quoted run or bracket group copied into one word.
 constexpr size_t kGroupLimit = kArgSize - 2;
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+// Words are separated by blanks, and line ends count as blanks.
+bool SeparatesWords(char c) {
+  return IsBlank(c) || c == '\r' || c == '\n';
 }
 
 // Builds one word out of text, starting at pos; returns the position after it.
@@ -58,7 +60,7 @@ struct WordBuilder {
   }
 
   void Build() {
-    while (More() && !IsBlank(text[pos])) {
+    while (More() && !SeparatesWords(text[pos])) {
       char c = text[pos];
       if (c == '"') {
         CopyQuoted();
@@ -78,14 +80,14 @@ struct WordBuilder {
 int SplitArgs(const char* text, size_t length, ArgSlot* argv) {
   for (int i = 0; i < kMaxArgs; i++) argv[i][0] = '\0';
   size_t pos = 0;
-  while (pos < length && IsBlank(text[pos])) pos++;
+  while (pos < length && SeparatesWords(text[pos])) pos++;
   int count = 0;
   while (pos < length && count < kMaxArgs) {
     WordBuilder builder{text, length, pos, argv[count]};
     builder.Build();
     pos = builder.pos;
     count++;
-    while (pos < length && IsBlank(text[pos])) pos++;
+    while (pos < length && SeparatesWords(text[pos])) pos++;
   }
   return count;
 }

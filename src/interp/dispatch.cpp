@@ -24,10 +24,6 @@ struct Statement {
 };
 
 // IF and WHILE own the whole rest of their line, semicolons and quotes included.
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 bool OwnsWholeLine(std::string_view firstWord) {
   return EqualsNoCase(firstWord, "if") || EqualsNoCase(firstWord, "while");
 }

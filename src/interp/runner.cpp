@@ -117,10 +117,6 @@ void ReadText(FILE* f, std::string* text) {
   if (nul != std::string::npos) text->resize(nul);
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 bool EndsName(char c) {
   return IsBlank(c) || c == '\r' || c == '\n';
 }
@@ -151,26 +147,18 @@ void ScanSections(ScriptContext* ctx) {
   }
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 void ReportDuplicateSections(const ScriptContext& ctx) {
   const std::vector<Section>& s = ctx.sections;
   for (size_t i = 0; i < s.size(); i++) {
     if (s[i].name.empty()) continue;
     for (size_t j = i + 1; j < s.size(); j++) {
-      if (SameName(s[i].name, s[j].name)) {
+      if (EqualsNoCase(s[i].name, s[j].name)) {
         OutPrintf(CH_ERR, "ERROR: Section name \"%s\" is defined more than once.\n",
                   s[i].name.c_str());
         break;
       }
     }
   }
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && NameCompare(text, prefix, prefix.size()) == 0;
 }
 
 // Runs the first line among the first few that begins with VERBOSE, so that a script can
@@ -285,7 +273,7 @@ void SetSingleStep(bool on) {
 bool GotoSection(const char* name) {
   if (Runner.current == nullptr) return false;
   for (const Section& s : Runner.current->sections) {
-    if (SameName(s.name, name)) {
+    if (EqualsNoCase(s.name, name)) {
       Runner.current->position = s.offset;
       return true;
     }

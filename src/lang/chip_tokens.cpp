@@ -7,6 +7,7 @@
 #include "chipdef/chipdef.h"
 #include "console/line_editor.h"
 #include "console/output.h"
+#include "lang/evaluate.h"
 #include "lang/number.h"
 #include "platform/console.h"
 
@@ -18,11 +19,6 @@ struct ChipTokenState {
   std::string message;  // a composed failure message, valid until the next one
 };
 ChipTokenState ChipTokens;
-
-int Fail(const char** message, const char* text, int pos) {
-  *message = text;
-  return pos;
-}
 
 int FailWith(const char** message, std::string text, int pos) {
   ChipTokens.message = std::move(text);

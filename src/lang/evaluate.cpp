@@ -193,11 +193,6 @@ Fit FitPattern(std::string_view pattern, std::string_view text, OperandSpans* sp
   return Fit::kYes;
 }
 
-int Fail(const char** message, const char* text, int position) {
-  *message = text;
-  return position;
-}
-
 int EvaluateText(std::string_view text, Value* result, const char* scope, const char** message) {
   NestingGuard guard;
   if (Evaluator.depth > kMaxNesting) return Fail(message, "Expression is nested too deeply.", 1);

@@ -6,6 +6,13 @@
 
 #include "lang/value.h"
 
+// The result of a failed evaluation or token access: the 1-based position of the fault, with its
+// message.
+inline int Fail(const char** message, const char* text, int position) {
+  *message = text;
+  return position;
+}
+
 // Evaluates an expression in a variable scope (the running script's scope text, or nullptr for
 // the globals only). Returns 0 on success, otherwise the 1-based position of the fault within
 // expression, with *message (when message is given) pointing at a constant text. A failure

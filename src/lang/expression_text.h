@@ -5,11 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/helper.h"
 #include "lang/value.h"
-
-inline bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 
 // Drops blanks and tabs at both ends; *lead grows by the number dropped at the front.
 inline std::string_view TrimBlanks(std::string_view text, size_t* lead) {

@@ -14,11 +14,6 @@ constexpr const char* kUnexpectedString = "Unexpected string value.";
 constexpr const char* kCannotMix = "Cannot mix numerical and string values here.";
 constexpr const char* kDivideByZero = "Cannot divide by zero.";
 
-int Fail(const char** message, const char* text, int position) {
-  *message = text;
-  return position;
-}
-
 int Missing(const char** message) {
   return Fail(message, "Missing an expression after the operator.", 1);
 }

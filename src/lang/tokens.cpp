@@ -36,15 +36,6 @@ constexpr ArrayPrefix kArrays[] = {
     {"bem", Array::kBem}, {"arg", Array::kArg},
 };
 
-int Fail(const char** message, const char* text, int pos) {
-  *message = text;
-  return pos;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 uint32_t WidthAfterPrefix(std::string_view token, size_t prefix) {
   char c = prefix < token.size() ? token[prefix] : '\0';
   if (c == '8') return 8;

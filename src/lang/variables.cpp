@@ -8,10 +8,6 @@ VariableTable Variables;
 
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && NameCompare(a, b, a.size()) == 0;
-}
-
 // The stored name and the scope a name refers to: "$$x" is the global "$x"; "$x" belongs to the
 // given scope, which at the prompt is the globals.
 struct Key {
