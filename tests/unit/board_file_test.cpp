@@ -91,7 +91,7 @@ TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
   {
     BoardFile board;
     ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(board.Image()->version, 2u);
+    EXPECT_EQ(board.Image()->version, 3u);
   }
   ASSERT_EQ(truncate(path_.c_str(), sizeof(BoardImage) + 4096), 0);
   {
