@@ -54,6 +54,9 @@ class ChipDef : public ChipDefBase {
   const QvHclData& Record() const { return *m_Record; }
   uint32_t RegListCount() const { return m_RegListCount; }
 
+  // Bytes of display memory: the window start addresses reach all of it, in steps of two.
+  uint32_t DisplayMemorySize();
+
  private:
   // Keeps the list entries of registers the selected product has; the end mark follows them.
   void CompactRegList();
