@@ -9,6 +9,7 @@
 #include "commands/script_commands.h"
 #include "commands/set_command.h"
 #include "console/output.h"
+#include "display/file_commands.h"
 
 namespace {
 
@@ -34,12 +35,6 @@ constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplement
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
                           "DRAW [MAIN1|MAIN2 ..] [TEXT|LINE|BOX ..]  - Draws various graphics to screen"};
-constexpr CommandRow kFileDumpRow = {ADVANCED, "fdump;fdump8;fdump16;fdump32", CmdNotImplemented, kNeedsCard,
-                          "FDUMP[8|16|32] file area s [e|len] [..]   - Write to file"};
-constexpr CommandRow kFileLoadRow = {ADVANCED, "fload;fload8;fload16;fload32", CmdNotImplemented, kNeedsCard,
-                          "FLOAD[8|16|32] file area s [e|len] [..]   - Read from file"};
-constexpr CommandRow kFileSizeRow = {ADVANCED, "fsize;fsize8;fsize16;fsize32", CmdNotImplemented, kNeedsCard,
-                          "FSIZE[8|16|32] file                       - Returns file size"};
 constexpr CommandRow kScaleRow = {ADVANCED, "scale", CmdNotImplemented, kNeedsCard,
                           "SCALE PIP1|PIP2 HS:n VS:n HF:n VF:n       - Set PIP scaling factor and coefs"};
 constexpr CommandRow kLutRow = {ADVANCED, "l;l1;l2;l1a;l2a", CmdNotImplemented, kNeedsCard,
