@@ -220,6 +220,10 @@ DecodeStatus DecodePpm(std::span<const uint8_t> file, bool headerOnly, Picture* 
   }
   if (DecodeStatus s = Allocate(out, width, height); !s.ok()) return s;
   const uint8_t* raw = in.Here();
+  if (!ascii && maximum == 255) {
+    std::memcpy(out->rgb.data(), raw, samples);
+    return {};
+  }
   for (uint64_t i = 0; i < samples; i++) {
     uint32_t sample = 0;
     if (ascii) {

@@ -1,5 +1,7 @@
 #include "display/picture_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <span>
@@ -45,20 +47,27 @@ const KindRow* RowOf(FileKind kind) {
 
 enum class ReadResult { kOk, kCannotOpen, kTooLarge, kFailed };
 
-// Up to limit bytes from the file's start; kTooLarge when wholeFile and there are more.
+// Up to limit bytes from the file's start; kTooLarge when wholeFile and there are more. A
+// regular file is read in one piece into a buffer of its size.
 ReadResult ReadFileBytes(const char* name, uint64_t limit, bool wholeFile,
                          std::vector<uint8_t>* bytes) {
   FilePtr file(std::fopen(name, "rb"));
   if (file == nullptr) return ReadResult::kCannotOpen;
-  bytes->clear();
+  struct stat info;
+  bool sized = fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode);
+  if (sized && wholeFile && static_cast<uint64_t>(info.st_size) > limit) {
+    return ReadResult::kTooLarge;
+  }
+  uint64_t expected = sized ? std::min<uint64_t>(static_cast<uint64_t>(info.st_size), limit) : 0;
+  if (!TryResize(bytes, expected)) return ReadResult::kFailed;
+  size_t have = std::fread(bytes->data(), 1, bytes->size(), file.get());
+  bytes->resize(have);
   uint8_t chunk[64 * 1024];
-  while (bytes->size() < limit) {
+  while (bytes->size() < limit) {  // a file that grew, or one without a size
     size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
     if (n == 0) break;
     size_t keep = static_cast<size_t>(std::min<uint64_t>(n, limit - bytes->size()));
-    size_t at = bytes->size();
-    if (!TryResize(bytes, at + keep)) return ReadResult::kFailed;
-    std::copy(chunk, chunk + keep, bytes->data() + at);
+    bytes->insert(bytes->end(), chunk, chunk + keep);
   }
   if (std::ferror(file.get())) return ReadResult::kFailed;
   if (wholeFile && bytes->size() == limit && std::fgetc(file.get()) != EOF) {
