@@ -520,11 +520,11 @@ bool Play(const Load& l, UnitBuffer& frames, uint64_t frameSize, size_t count) {
   uint64_t started = MonotonicNanoseconds();
   uint64_t firstPassUs = 0;
   size_t firstPassFrames = 0;
-  for (uint32_t pass = 0; endless || pass < passes; pass++) {
+  bool stopped = false;
+  for (uint32_t pass = 0; !stopped && (endless || pass < passes); pass++) {
     for (size_t i = 0; i < count; i++) {
       if (PlaybackStopRequested(false)) {
-        pass = passes;
-        endless = false;
+        stopped = true;
         break;
       }
       if (l.vndp && !WaitVndpRisingEdge()) return false;
@@ -536,10 +536,11 @@ bool Play(const Load& l, UnitBuffer& frames, uint64_t frameSize, size_t count) {
         DelayMicroseconds(static_cast<uint32_t>(waitUs));
       }
       if (Given(l, &TransferOptions::voutRate) && !PollGpioPin(o.gpio)) return false;
+      if (o.burst) DelayMicroseconds(o.delay);
       if (pass == 0) firstPassFrames = i + 1;
     }
     if (pass == 0) firstPassUs = (MonotonicNanoseconds() - started) / 1000;
-    if (endless && PlaybackStopRequested(true)) break;
+    if (endless && !stopped) stopped = PlaybackStopRequested(true);
   }
   if (o.fps == 0 && o.frameRate == 0) return true;
   uint64_t rate = firstPassFrames * 1000000ull / std::max<uint64_t>(firstPassUs, 1);
