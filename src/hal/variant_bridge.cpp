@@ -93,7 +93,7 @@ bool Acquire() {
   const BoardRoute& route = halBoardRoute();
   if (route.pipes == nullptr) return false;
   return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
-                          qvHclData.usbInfo);
+                          halRecord().usbInfo);
 }
 
 uint32_t InitialiseRegisters() {
@@ -101,7 +101,7 @@ uint32_t InitialiseRegisters() {
     HalAssert("qvInitializeController() called but controller not acquired.");
     return 0;
   }
-  WriteRegisterTable(qvHclData);
+  WriteRegisterTable(halRecord());
   return 1;
 }
 
