@@ -147,7 +147,7 @@ void PromptLoop() {
 }
 
 void PrintBanner() {
-  char banner[256];
+  char banner[kBannerSize];
   FormatBanner(banner, sizeof banner);
   OutPrintf(CH_OUT, "%s\n", banner);
 }
