@@ -11,7 +11,7 @@
 
 #include "console/output.h"
 #include "interp/dispatch.h"
-#include "platform/console.h"
+#include "test_support.h"
 
 namespace {
 
@@ -111,10 +111,9 @@ TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
     std::snprintf(argv[0], sizeof argv[0], "%s", command);
     std::snprintf(argv[1], sizeof argv[1], "?");
     Value result;
-    testing::internal::CaptureStdout();
+    StartCapture();
     DispatchCommand(2, argv, &result);
-    ConsoleFlush();
-    std::string help = testing::internal::GetCapturedStdout();
+    std::string help = Captured();
     help.erase(0, help.find_first_not_of('\n'));
     EXPECT_EQ(help.substr(0, help.find('\n')), firstLine) << command;
   }
