@@ -122,6 +122,19 @@ TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
   Shell.CardPresent = true;
 }
 
+// Commands that reach the board are refused under /nocard (the dispatcher's check of this flag
+// is in the transcripts).
+TEST(CommandTable, CommandsThatReachTheBoardNeedTheCard) {
+  InstallCommandTable(VornCommands);
+  for (const char* name :
+       {"r",   "w",   "f",    "d",    "s",    "x",     "xa",   "xb",    "xf",    "xr", "xfb",
+        "xrb", "bar", "flog", "init", "show", "debug", "draw", "fdump", "fload", "l",  "pll"}) {
+    const CommandRow* row = nullptr;
+    ASSERT_TRUE(FindCommand(name, &row)) << name;
+    EXPECT_FALSE(row->allowedWithoutCard) << name;
+  }
+}
+
 TEST(MatchNameList, WholeNamesOnly) {
   EXPECT_TRUE(MatchNameList("r;r8;r16;r32", "r16"));
   EXPECT_TRUE(MatchNameList("r;r8;r16;r32", "r"));
