@@ -9,6 +9,7 @@ struct Editor : Terminal {
   explicit Editor(const char* size = "256") : Terminal({EDITOR_DRIVER, size}) {
     EXPECT_TRUE(Started());
     EXPECT_TRUE(WaitFor("="));
+    EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
   }
 };
 

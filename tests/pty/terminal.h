@@ -248,6 +248,7 @@ struct Vorn : Terminal {
   Vorn() : Terminal({VORN_BINARY}) {
     EXPECT_TRUE(Started());
     EXPECT_TRUE(WaitFor("="));
+    EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
   }
   // Q at the prompt ends the program normally.
   void Quit() {
