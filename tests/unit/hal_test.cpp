@@ -17,6 +17,7 @@
 #include "platform/assert.h"
 #include "platform/timing.h"
 #include "sim/sim_pipe.h"
+#include "test_support.h"
 #include "transport/usb_transport.h"
 
 namespace {
@@ -221,13 +222,12 @@ TEST_F(BridgeHal, AcquiringAgainTouchesNothing) {
 
 TEST_F(BridgeHal, TraceLinesFollowRegisterWrites) {
   qvSetDebug(true);
-  testing::internal::CaptureStdout();
+  StartCapture();
   qvWriteReg16(0x0040, 0x2B);
   qvWriteReg8(0x0041, 0x7);
   qvWriteReg32(0x0240, 0x12345678);
   qvModifyReg16(0x0040, 0xFF, 1);  // modify is never traced
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "   HAL [0040] W:002B\n   HAL [0041] W:07\n   HAL [0240] W:12345678\n");
+  EXPECT_EQ(Captured(), "   HAL [0040] W:002B\n   HAL [0041] W:07\n   HAL [0240] W:12345678\n");
   EXPECT_TRUE(qvSetDebug(false));
 }
 
@@ -257,9 +257,9 @@ class InitHal : public BridgeHal {
     if (!keepCrc) record_->crc = ComputeHclCrc(*record_);
     halSetRecord(record_.get());
     Sent.clear();
-    testing::internal::CaptureStdout();
+    StartCapture();
     result_ = qvInitializeController(flags);
-    return testing::internal::GetCapturedStdout();
+    return Captured();
   }
   // The values written to one register, in order.
   std::vector<uint32_t> WritesTo(uint32_t index) const {
@@ -316,9 +316,9 @@ TEST_F(InitHal, CompiledInRecordWithFlagsZero) {
   SimBoard()->chip.lut[0][64][0] = 0x77;
   halSetRecord(nullptr);
   Sent.clear();
-  testing::internal::CaptureStdout();
+  StartCapture();
   EXPECT_EQ(qvInitializeController(0), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(Captured(),
             "   List of HCL Initialization Events:\n"
             "   - Software Reset NOT issued!\n"
             "   - Registers initialized as per configured settings.\n"
