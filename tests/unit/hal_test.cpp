@@ -203,6 +203,11 @@ TEST_F(BridgeHal, LutEntriesRoundTripPerTable) {
   EXPECT_EQ(qvLcdGetGammaTableEntry(5, kPip2LutWindow), 0xEFCDABu);
   qvLcdSetGammaRamp(0);
   EXPECT_EQ(qvLcdGetGammaTableEntry(200, 0), 0xC8C8C8u);
+  // One 32-bit write of 00RRGGBBh gives the port green and blue first, then red, as INIT's ramp
+  // writes it: red and blue stay apart.
+  qvWriteReg16(0x0500, 7);
+  qvWriteReg32(0x0502, 0x00112233);
+  EXPECT_EQ(qvLcdGetGammaTableEntry(7, 0), 0x332211u);  // red 11h, green 22h, blue 33h
 }
 
 TEST_F(BridgeHal, LutRangesAreChecked) {
