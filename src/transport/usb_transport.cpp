@@ -142,8 +142,8 @@ bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumbe
   std::memcpy(UsbTransport.mgeTable[UsbTransport.mgeNumber], usbInfo, kMgeEntrySize);
   const uint8_t* regs = UsbTransport.mgeTable[0];
   if (UsbTransport.announce) {
-    std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x\n", regs[0],
-                regs[1], regs[2], regs[3], regs[4], regs[5]);
+    std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x\n", regs[0], regs[1],
+                regs[2], regs[3], regs[4], regs[5]);
   }
   if (Configure()) return true;
   UsbTransportClose();
