@@ -199,6 +199,24 @@ TEST(Pager, EscAtTheSecondStopEndsTheRestOfTheLine) {
   EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
 }
 
+// With the commands piped in, the pager and the assertion still ask the terminal, and the piped
+// commands after them all run.
+TEST(Pager, AsksTheTerminalWhenTheCommandsArePiped) {
+  Terminal t({"/bin/sh", "-c",
+              "printf 'h 8\\nflog ?\\ncalc reg32[1fe]\\nq ?\\ncalc reg32[1fe]\\n' | " VORN_BINARY});
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
+  t.Key(" ");
+  ASSERT_TRUE(t.WaitFor("Abort [Y]: "));
+  t.Type("xn");  // other keys ring the bell; n goes on
+  ASSERT_TRUE(t.WaitFor("Quit program."));
+  ASSERT_TRUE(t.WaitFor("Abort [Y]: ", 2));
+  t.Key(kEnter);
+  int status = t.Wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 99) << status;
+  EXPECT_TRUE(t.Shown().Shows("      SET - output generated from the SET command"));
+  EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
+}
+
 TEST(Terminal, RawWhileReadingAndRestoredWhenCtrlCEndsTheProgram) {
   Vorn t;
   EXPECT_TRUE(t.WaitForLocalModes(ECHO, false));
