@@ -45,12 +45,12 @@ void WritePiece(std::string_view piece) {
 
 constexpr std::string_view kMorePrompt = "-- more [ESC to exit] --";
 
-// Shows the pager's prompt, waits for one key and erases the prompt. False when the key is ESC.
+// Shows the pager's prompt, waits for one key of the terminal and erases the prompt. False when
+// the key is ESC. Piped input is never read here; without any terminal the pager does not stop.
 bool WaitForMore() {
+  if (!ConsoleHasTerminal()) return true;
   ConsoleWrite(kMorePrompt);
-  ConsoleFlush();
-  int key = ConsoleReadKey();
-  if (key == 0 || key == kKeyExtended) key = ConsoleReadKey();  // the second code counts
+  int key = ConsoleReadTerminalKey();
   std::string erase;
   for (size_t i = 0; i < kMorePrompt.size(); i++) erase += "\b \b";
   ConsoleWrite(erase);
@@ -83,6 +83,11 @@ uint32_t EffectiveConsoleMask() {
 
 bool ChannelShown(uint32_t channel) {
   return Output.StepOverride || (channel & EffectiveConsoleMask()) != 0;
+}
+
+void LogEnteredLine(std::string_view line) {
+  if (!Output.LogFile || (!Output.StepOverride && (Output.LogMask & CH_CMD) == 0)) return;
+  WriteToLog(std::string(line) + "\n");
 }
 
 bool CountPagedLine() {

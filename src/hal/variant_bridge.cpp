@@ -92,6 +92,7 @@ void SetWriteRectangle(uint32_t width, uint32_t stride) {
 bool Acquire() {
   const BoardRoute& route = halBoardRoute();
   if (route.pipes == nullptr) return false;
+  UsbTransport.announce = !route.quiet;
   return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
                           halRecord().usbInfo);
 }

@@ -73,7 +73,9 @@ TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
       if (s.magic != nullptr) std::memcpy(image->magic, s.magic, 8);
       if (s.version != 0) image->version = s.version;
     }
-    if (s.size >= 0) ASSERT_EQ(truncate(path_.c_str(), s.size), 0);
+    if (s.size >= 0) {
+      ASSERT_EQ(truncate(path_.c_str(), s.size), 0);
+    }
     BoardFile board;
     BoardImage* image = Open(board);
     EXPECT_EQ(Mark(image), 0);

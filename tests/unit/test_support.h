@@ -23,7 +23,9 @@ class TempDir {
     EXPECT_FALSE(path_.empty());
   }
   ~TempDir() {
-    if (!path_.empty()) EXPECT_EQ(std::system(("rm -rf " + path_).c_str()), 0);
+    if (!path_.empty()) {
+      EXPECT_EQ(std::system(("rm -rf " + path_).c_str()), 0);
+    }
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
