@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/helper.h"
 #include "base/string_list.h"
 #include "chipdef/fatal.h"
 
@@ -143,7 +144,7 @@ bool ChipDefBase::FindFeature(const char* name, uint32_t* index) {
     const char c = name[i];
     lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  const auto first = m_KeyIndex.find(std::string_view(lower, len));
+  const auto first = m_KeyIndex.find(std::string(lower, len));
   if (first == m_KeyIndex.end()) return false;
   // The first visible record from the feature found last to the end, else from the start.
   uint32_t found = kAllOnes;
@@ -170,9 +171,10 @@ void ChipDefBase::BuildKeyIndex() {
   m_KeyIndex.reserve(m_Features.size());
   m_NextSameKey.assign(m_Features.size(), kAllOnes);
   for (size_t i = m_Features.size(); i-- > 0;) {
-    const std::string& key = m_Features[i].KeyName;
+    std::string key = m_Features[i].KeyName;
     if (key.empty()) continue;
-    auto [slot, added] = m_KeyIndex.try_emplace(key, static_cast<uint32_t>(i));
+    LowerInPlace(key.data());
+    auto [slot, added] = m_KeyIndex.try_emplace(std::move(key), static_cast<uint32_t>(i));
     if (!added) {
       m_NextSameKey[i] = slot->second;
       slot->second = static_cast<uint32_t>(i);
