@@ -1,0 +1,57 @@
+// The help browser's keys and the pager inside a long search, on a real terminal.
+#include "terminal.h"
+
+namespace {
+
+void Command(Vorn& t, const std::string& line) {
+  t.Type(line);
+  t.Key(kEnter);
+}
+
+bool PromptIsBack(Vorn& t) {
+  return t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; });
+}
+
+TEST(HelpBrowser, EnterDigitsAndEscMoveThroughTheSections) {
+  Vorn t;
+  Command(t, "help");
+  ASSERT_TRUE(t.WaitFor("6=KEYS,ESC=EXIT [2]>"));
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("ADVANCED VORN COMMANDS"));
+  ASSERT_TRUE(t.WaitFor("HELP 1=BASIC,3=SCRIPT,4=LANGUAGE1,5=LANGUAGE2,6=KEYS,ESC=EXIT [3]>"));
+  t.Key("5");
+  ASSERT_TRUE(t.WaitFor("SCRIPT LANGUAGE REFERENCE 2"));
+  ASSERT_TRUE(t.WaitFor("ESC=EXIT [6]>"));
+  EXPECT_TRUE(t.Shown().Shows(" e*e   e/e   e%e    "));  // one percent sign on the console
+  t.Key(kEsc);
+  ASSERT_TRUE(PromptIsBack(t));
+  EXPECT_FALSE(t.Shown().Shows("VORN EDITING KEYS"));
+  // An arrow key ends the browser too, and none of its codes reach the next line.
+  Command(t, "help");
+  ASSERT_TRUE(t.WaitFor("[2]>", 2));
+  t.Key(kUp);
+  ASSERT_TRUE(PromptIsBack(t));
+  Command(t, "x 42");
+  ASSERT_TRUE(t.WaitFor("[42] > 0000"));
+  Command(t, "q");
+  EXPECT_EQ(t.Wait(), 0);
+}
+
+TEST(HelpSearch, ThePagerStopsALongListingAndEscEndsIt) {
+  Vorn t;
+  Command(t, "h 10");
+  ASSERT_TRUE(t.WaitFor("Current Halt setting: 10 lines"));
+  Command(t, "? gpio");
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
+  t.Key(" ");
+  ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --", 2));
+  EXPECT_TRUE(t.Shown().Shows("============FEATURES============="));
+  t.Key(kEsc);
+  ASSERT_TRUE(PromptIsBack(t));
+  EXPECT_FALSE(t.Shown().Shows("gpio23is"));  // the listing ended at the pager
+  EXPECT_FALSE(t.Shown().Shows("-- more"));
+  Command(t, "q");
+  EXPECT_EQ(t.Wait(), 0);
+}
+
+}  // namespace
