@@ -144,7 +144,7 @@ bool ChipDefBase::FindFeature(const char* name, uint32_t* index) {
     const char c = name[i];
     lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  const auto first = m_KeyIndex.find(std::string(lower, len));
+  const auto first = m_KeyIndex.find(std::string_view(lower, len));
   if (first == m_KeyIndex.end()) return false;
   // The first visible record from the feature found last to the end, else from the start.
   uint32_t found = kAllOnes;

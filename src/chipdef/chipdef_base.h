@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -300,7 +301,11 @@ class ChipDefBase {
   // none), so that a lookup visits only the records of its key, in table order.
   // The index holds the keys in lower case: a generated reserved name keeps the capitals of its
   // hexadecimal register index ("rsvd26Eb12"), and lookups ignore case.
-  std::unordered_map<std::string, uint32_t> m_KeyIndex;
+  struct KeyHash {
+    using is_transparent = void;  // found by a string_view, without a copy of the name
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  std::unordered_map<std::string, uint32_t, KeyHash, std::equal_to<>> m_KeyIndex;
   std::vector<uint32_t> m_NextSameKey;
 
   // Where the n-th visible feature was found last, so that enumerating them is one pass.
