@@ -162,7 +162,7 @@ int PromptRegister(uint32_t index, const char** message) {
   if (!model.RegisterExists(index)) return Fail(message, "Not a valid register.", 1);
   std::string picture;
   model.RegisterPicture(index, &picture, false, " ", "\n", kConsoleWidth, false);
-  OutText(CH_OUT, picture + "\n\n");
+  if (!OutText(CH_OUT, picture + "\n\n")) return -1;  // left at the pager
   if (model.IsRegReadOnly(index)) {
     OutPrintf(CH_OUT, "WARNING: This register is read-only and should not be set.\n");
   }
@@ -250,7 +250,7 @@ int PromptFeature(std::string_view name, const char** message) {
   if (key.size() >= ChipDefBase::kMaxKeyLen || !ChipModel().FeatureExists(key.c_str())) {
     return Fail(message, "Unknown feature or token.", 1);
   }
-  ShowFeatureRange(key);
+  if (!ShowFeatureRange(key)) return -1;  // left at the pager
   if (ChipModel().IsReadOnly(key.c_str())) {
     OutPrintf(CH_OUT, "WARNING: This feature is read-only and should not be set.\n");
   }

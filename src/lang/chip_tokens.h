@@ -36,6 +36,6 @@ int SetFeatureToken(std::string_view name, const Value& value, bool show, const 
 // the pager with ESC.
 bool ShowFeatureRange(std::string_view name);
 
-// The "." path for a feature: its range, then a prompt for the new value. Returns 0 or the
-// error position.
+// The "." path for a feature: its range, then a prompt for the new value. Returns 0, the error
+// position, or -1 when the engineer left at the pager.
 int PromptFeature(std::string_view name, const char** message);
