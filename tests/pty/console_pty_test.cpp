@@ -9,6 +9,7 @@ struct Editor : Terminal {
   explicit Editor(const char* size = "256") : Terminal({EDITOR_DRIVER, size}) {
     EXPECT_TRUE(Started());
     EXPECT_TRUE(WaitFor("="));
+    EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
   }
 };
 
@@ -223,11 +224,9 @@ TEST(KeyNames, DecodesTheTerminalsSequences) {
 
 TEST(Pager, EscAtTheSecondStopEndsTheRestOfTheLine) {
   Vorn t;
-  t.Type("h 3");
-  t.Key(kEnter);
+  t.Line("h 3");
   ASSERT_TRUE(t.WaitFor("Current Halt setting: 3 lines"));
-  t.Type("flog ? ; q ?");  // a 10-line help, then one more line
-  t.Key(kEnter);
+  t.Line("flog ? ; q ?");  // a 10-line help, then one more line
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
   EXPECT_TRUE(t.Shown().Shows(" FLOG log.txt SET:OFF"));
   EXPECT_FALSE(t.Shown().Shows(" Writes to Filename"));
@@ -244,10 +243,7 @@ TEST(Pager, EscAtTheSecondStopEndsTheRestOfTheLine) {
   EXPECT_EQ(t.Shown().Row(-1), "=");
   EXPECT_EQ(t.Shown().Row(-2), "      OUT - any general output or output from PRINT command");
 
-  t.Type("q");
-  t.Key(kEnter);
-  int status = t.Wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  t.Quit();
   EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
 }
 
@@ -270,8 +266,7 @@ TEST(Terminal, CtrlZHandsTheTerminalBackUntilTheProgramContinues) {
   EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
   t.Signal(SIGCONT);
   EXPECT_TRUE(t.WaitForLocalModes(ECHO, false));
-  t.Type("q ?");
-  t.Key(kEnter);
+  t.Line("q ?");
   ASSERT_TRUE(t.WaitFor("Quit program.\r\n\r\n="));
   EXPECT_EQ(t.Shown().Row(-4), "=q ?");  // echoed once, by the editor alone
 }

@@ -5,8 +5,7 @@ namespace {
 
 TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   Vorn t;
-  t.Type("w 10");
-  t.Key(kEnter);
+  t.Line("w 10");
   ASSERT_TRUE(t.WaitFor("00000010:  0000  '..'>"));
   t.Type("12");
   t.Key(kBackspace);  // takes the 2 back off the screen and the value
@@ -26,17 +25,12 @@ TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   EXPECT_TRUE(t.Shown().Shows("00000010:  0000  '..'>13"));
   EXPECT_EQ(t.Shown().bells, 1);
 
-  t.Type("w");  // W without a start opens MODIFY mode where the last one was left
-  t.Key(kEnter);
+  t.Line("w");  // W without a start opens MODIFY mode where the last one was left
   ASSERT_TRUE(t.WaitFor("00000010:  0013  '..'>", 2));
   t.Type("q");
-  t.Type("d16 10 L3");
-  t.Key(kEnter);
+  t.Line("d16 10 L3");
   ASSERT_TRUE(t.WaitFor("00000010:  0013 0000 0000"));
-  t.Type("q");
-  t.Key(kEnter);
-  int status = t.Wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  t.Quit();
 }
 
 }  // namespace

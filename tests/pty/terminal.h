@@ -126,6 +126,11 @@ class Terminal {
   void Type(const std::string& text) {
     for (char c : text) Key(std::string(1, c));
   }
+  // A line typed and entered.
+  void Line(const std::string& text) {
+    Type(text);
+    Key(kEnter);
+  }
 
   // Reads output until the condition holds; false when it does not within 5 seconds.
   template <typename Condition>
@@ -238,10 +243,17 @@ class Terminal {
   Screen screen_;
 };
 
-// The pager and the terminal's restore, in the program itself.
+// The program itself, at its first prompt.
 struct Vorn : Terminal {
   Vorn() : Terminal({VORN_BINARY}) {
     EXPECT_TRUE(Started());
     EXPECT_TRUE(WaitFor("="));
+    EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
+  }
+  // Q at the prompt ends the program normally.
+  void Quit() {
+    Line("q");
+    int status = Wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
 };

@@ -14,6 +14,7 @@
 #include "hal/hcl_data.h"
 #include "platform/assert.h"
 #include "sim/sim_pipe.h"
+#include "test_support.h"
 #include "transport/usb_transport.h"
 
 namespace {
@@ -218,13 +219,12 @@ TEST_F(BridgeHal, AcquiringAgainTouchesNothing) {
 
 TEST_F(BridgeHal, TraceLinesFollowRegisterWrites) {
   qvSetDebug(true);
-  testing::internal::CaptureStdout();
+  StartCapture();
   qvWriteReg16(0x0040, 0x2B);
   qvWriteReg8(0x0041, 0x7);
   qvWriteReg32(0x0240, 0x12345678);
   qvModifyReg16(0x0040, 0xFF, 1);  // modify is never traced
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "   HAL [0040] W:002B\n   HAL [0041] W:07\n   HAL [0240] W:12345678\n");
+  EXPECT_EQ(Captured(), "   HAL [0040] W:002B\n   HAL [0041] W:07\n   HAL [0240] W:12345678\n");
   EXPECT_TRUE(qvSetDebug(false));
 }
 

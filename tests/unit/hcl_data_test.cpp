@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "hal/hal.h"
+#include "test_support.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ TEST(HclRecord, CompiledInValues) {
   EXPECT_EQ(qvHclData.clki, 4000000u);
   EXPECT_EQ(qvHclData.memOffset, 0x200000u);
   EXPECT_EQ(qvHclData.hclFlags, 0x401u);
-  const uint8_t usb[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
-  EXPECT_EQ(std::memcmp(qvHclData.usbInfo, usb, 6), 0);
+  EXPECT_EQ(std::memcmp(qvHclData.usbInfo, kUsbInfo, 6), 0);
   uint32_t firstPanelEntry = qvHclData.panelSequence[0];  // packed: read by value
   EXPECT_EQ(firstPanelEntry, 0u);
   EXPECT_EQ(qvHclData.crc, ComputeHclCrc(qvHclData));
