@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "chipdef_doc_model.h"
 
@@ -120,6 +122,7 @@ TEST_F(BuiltInDocument, FeaturesOtherCodeReliesOn) {
   EXPECT_EQ(F("gpioirqstatus").Min, 0u);
 }
 
+// Limits derived from the field and the operators: one row per kind of derivation.
 TEST_F(BuiltInDocument, OperatorsStepsAndUnits) {
   ASSERT_TRUE(m.SelectProduct("all"));
   struct Row {
@@ -136,25 +139,13 @@ TEST_F(BuiltInDocument, OperatorsStepsAndUnits) {
       {"pclkdiv", "+2", "", 1, ":1", 2, 33},
       {"ht", "+1", "*8", 8, " pixels", 8, 1024},
       {"hdp", "+1", "*2", 2, " pixels", 2, 1024},
-      {"hdps", "+9", "", 1, " pixels", 9, 1032},
-      {"vt", "+1", "", 1, " lines", 1, 1024},
       {"lcdvsyncpos", "*2", "", 1, "", 0, 510},
       {"rotate", "*90", "", 0x5A, " degrees", 0, 270},
       {"memwidth", "*2", "+2", 1, " pixels", 2, 1024},
-      {"memrectaddroff", "*2", "+2", 1, "", 2, 4096},
       {"pip1scrsaddr", "*4", "", 1, "", 0, 0xFFFFC},
-      {"main2stride", "*2", "", 1, " bytes", 0, 4094},
-      {"main1height", "+1", "", 1, " pixels", 1, 1024},
-      {"pip2width", "*2", "", 1, " pixels", 0, 510},
-      {"mgewrwait", "+1", "", 1, " clocks", 1, 16},
       {"mgeb2bwait", "", "", 1, " clocks", 0, 15},
       {"sysclk", "", "", 1, " Hz", 0, kAllOnes},
-      {"bufsize", "", "", 1, " MB", 0, kAllOnes},
-      {"bpp", "", "", 1, " BPP", 0, kAllOnes},
-      {"height", "", "", 1, " lines", 0, kAllOnes},
       {"mgeabw", "", "", 1, "-bit", 0, 0},
-      {"pclkdivlist", "", "", 1, ":1", 0, 0},
-      {"rotatelist", "", "", 1, " degrees", 0, 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.Key);
@@ -172,33 +163,28 @@ TEST_F(BuiltInDocument, OperatorsStepsAndUnits) {
   EXPECT_EQ(*F("main1saddrlsb").Name, "Main1 Window Start Address Low Bits");
 }
 
+// Every value a list or bool names fits its field; a few lists the program's texts rely on.
 TEST_F(BuiltInDocument, ValueLists) {
-  const FeatureRec& rgb = F("rgbdatawidth");
-  ASSERT_EQ(rgb.Values.size(), 5u);
-  EXPECT_EQ(*rgb.Values[4].Value, "24");
-  EXPECT_EQ(*rgb.Unit, "-bit");
-  const FeatureRec& vout = F("voutrate");
-  ASSERT_EQ(vout.Values.size(), 16u);
-  for (uint32_t i = 0; i < 16; i++) EXPECT_EQ(vout.Values[i].Index, i);  // fits the 4-bit field
-  EXPECT_EQ(*vout.Values[15].Value, "Every 15th LCD-VSYNC");
-  const FeatureRec& pclk = F("pclkdivlist");
-  ASSERT_EQ(pclk.Values.size(), 32u);
-  EXPECT_EQ(*pclk.Values[0].Value, "2");
-  EXPECT_EQ(pclk.Values[31].Index, 31u);
-  EXPECT_EQ(*pclk.Values[31].Value, "33");
+  ASSERT_TRUE(m.SelectProduct("all"));
+  for (const FeatureRec& f : m.Features()) {
+    if ((f.Type != FT_LIST && f.Type != FT_BOOL) || f.Mask == kAllOnes) continue;
+    for (const FValueRec& v : f.Values) {
+      EXPECT_LE(v.ToIndex, f.Mask >> std::countr_zero(f.Mask)) << f.KeyName;
+      EXPECT_GE(v.ToIndex, v.Index) << f.KeyName;
+    }
+  }
+  EXPECT_EQ(*F("rgbdatawidth").Values[4].Value, "24");
+  EXPECT_EQ(*F("pclkdivlist").Values[31].Value, "33");
   const FeatureRec& status = F("memwritestatus");
   ASSERT_EQ(status.Values.size(), 2u);
   EXPECT_FALSE(status.Values[1].Value);
   EXPECT_EQ(*status.Values[1].ReadValue, "Occurred");
   EXPECT_EQ(*status.Values[1].WriteValue, "Clear status");
-  EXPECT_FALSE(status.Values[0].WriteValue);
-  const FeatureRec& bypass = F("mirror");
-  EXPECT_EQ(bypass.Type, FT_BOOL);
-  EXPECT_EQ(*bypass.Values[1].Value, "True");
-  ASSERT_TRUE(m.SelectProduct("77K50"));
   EXPECT_EQ(*F("lcdparcppin").Values[2].Value, "FPDAT[17:13],FPDAT[11:1]");
 }
 
+// Each product sees its own registers and features; the chip id follows the selection, and an
+// unknown product leaves it.
 TEST_F(BuiltInDocument, ProductFiltering) {
   struct Row {
     const char* key;
@@ -214,23 +200,101 @@ TEST_F(BuiltInDocument, ProductFiltering) {
   uint32_t index = 0;
   for (const Row& r : rows) EXPECT_EQ(m.FindFeature(r.key, &index), r.q41) << r.key;
   EXPECT_EQ(F("paneltype").Reg, kAllOnes);
+  EXPECT_TRUE(F("paneltype").NeedCode);
   EXPECT_EQ(F("paneltype").Values.size(), 1u);
+  EXPECT_EQ(m.GetFieldValue("paneltype"), 0u);
+  EXPECT_FALSE(m.RegisterExists(0x0034));
   ASSERT_TRUE(m.SelectProduct("77K50"));
   for (const Row& r : rows) EXPECT_EQ(m.FindFeature(r.key, &index), r.k50) << r.key;
   EXPECT_EQ(F("paneltype").Reg, 0x32u);
   EXPECT_EQ(F("paneltype").Mask, 3u);
   EXPECT_EQ(F("datatype").Mask, 0xE0u);
+  EXPECT_TRUE(m.RegisterExists(0x0034));
+  EXPECT_STREQ(m.GetValueText("chipid", true), "77K50");
+  EXPECT_EQ(std::string(m.Record().chipId), "77K50");
+  EXPECT_FALSE(m.SelectProduct("99X99"));
+  EXPECT_STREQ(m.GetValueText("chipid", true), "77K50");
+}
+
+TEST_F(BuiltInDocument, HdpTransformsAndClamps) {
+  ASSERT_TRUE(m.SetFieldValue("hdp", 0));
+  EXPECT_EQ(m.GetValue("hdp"), 2u);
+  EXPECT_TRUE(m.SetValue("hdp", 640));
+  EXPECT_EQ(m.GetFieldValue("hdp"), 319u);
+  EXPECT_STREQ(m.GetValueText("hdp", true), "640 pixels");
+  EXPECT_FALSE(m.SetValue("hdp", 1));
+  EXPECT_EQ(m.GetFieldValue("hdp"), 0u);
+  EXPECT_FALSE(m.SetValue("hdp", 5000));
+  EXPECT_EQ(m.GetValue("hdp"), 1024u);
+  EXPECT_TRUE(m.SetValueText("hdp", "320"));
+  EXPECT_EQ(m.GetValue("width"), 320u);
+  EXPECT_TRUE(m.SetValue("width", 480));
+  EXPECT_EQ(m.GetValue("hdp"), 480u);
+}
+
+TEST_F(BuiltInDocument, RotateTextCarriesItsUnit) {
+  ASSERT_TRUE(m.SetFieldValue("rotate", 3));
+  EXPECT_EQ(m.GetValue("rotate"), 270u);
+  EXPECT_STREQ(m.GetValueText("rotate", true), "270 degrees");
+  EXPECT_TRUE(m.SetValue("rotate", 90));
+  EXPECT_EQ(m.GetFieldValue("rotate"), 1u);
+}
+
+TEST_F(BuiltInDocument, ListTextsAndLookups) {
+  ASSERT_TRUE(m.SetFieldValue("rgbdatawidth", 5));
+  EXPECT_STREQ(m.GetValueText("rgbdatawidth", true), "[RESERVED SETTING OF 5h]-bit");
+  // A hexadecimal number an entry covers wins over a name.
+  EXPECT_TRUE(m.SetValueText("rgbdatawidth", "4"));
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 4u);
+  EXPECT_STREQ(m.GetValueText("rgbdatawidth", true), "24-bit");
+  EXPECT_TRUE(m.SetValueText("rgbdatawidth", "16"));
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 2u);
+  EXPECT_TRUE(m.SetValueText("rgbdatawidth", "18-BIT"));
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 3u);
+  EXPECT_FALSE(m.SetValueText("rgbdatawidth", "20-bit"));
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 3u);
+  EXPECT_TRUE(m.SetValueText("mgedbw", "16-bit"));
+  EXPECT_EQ(m.GetFieldValue("mgedbw"), 2u);
+  EXPECT_TRUE(m.SetValue("rgbdatawidth", 1));
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 1u);
+}
+
+TEST_F(BuiltInDocument, SpansAndTheirLimits) {
+  EXPECT_EQ(m.GetMax("main1saddr"), 0xFFFFEu);
+  EXPECT_TRUE(m.SetValue("main1saddr", 0x12344));
+  EXPECT_EQ(m.ReadRegister(0x0240, false), 0x2344u);
+  EXPECT_EQ(m.ReadRegister(0x0242, false), 0x1u);
+  EXPECT_EQ(m.GetValue("main1saddr"), 0x12344u);
+  EXPECT_STREQ(m.GetValueText("main1saddr", true), "00012344h");
+  EXPECT_FALSE(m.SetValue("main1saddr", 0x200000));
+  EXPECT_EQ(m.GetValue("main1saddr"), 0xFFFFEu);
+}
+
+TEST_F(BuiltInDocument, FeaturesEnumerateInDocumentOrderInAnyOrderOfAsking) {
+  std::vector<std::string> keys;
+  const char* key = nullptr;
+  for (uint32_t n = 0; m.GetNthFeature(n, &key); n++) keys.push_back(key);
+  ASSERT_GT(keys.size(), 400u);
+  EXPECT_FALSE(m.GetNthFeature(static_cast<uint32_t>(keys.size()), &key));
+  for (uint32_t n : {7u, 3u, 3u, 200u, 201u, 0u, 450u}) {
+    ASSERT_TRUE(m.GetNthFeature(n, &key));
+    EXPECT_EQ(keys[n], key) << n;
+  }
+  // Each product sees its own features: lcdcmd only the 77K50.
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "lcdcmd"), 0);
+  ASSERT_TRUE(m.GetNthFeature(10, &key));
+  ASSERT_TRUE(m.SelectProduct("77K50"));
+  std::vector<std::string> other;
+  for (uint32_t n = 0; m.GetNthFeature(n, &key); n++) other.push_back(key);
+  EXPECT_EQ(std::count(other.begin(), other.end(), "lcdcmd"), 1);
+  EXPECT_NE(other.size(), keys.size());
 }
 
 // ---- the configuration record copy and the code features ----
 
 // The record is packed: its fields are compared as values, never bound to references.
-class RecordModel : public testing::Test {
- protected:
-  ChipDef m;
-};
 
-TEST_F(RecordModel, FlagWordFeatures) {
+TEST_F(BuiltInDocument, FlagWordFeatures) {
   EXPECT_EQ(m.GetFieldValue("resetduringinit"), 0u);  // qvfNO_RESET is set
   EXPECT_EQ(m.GetFieldValue("adapter"), 1u);
   EXPECT_STREQ(m.GetValueText("adapter", true), "USB");
@@ -249,7 +313,7 @@ TEST_F(RecordModel, FlagWordFeatures) {
   EXPECT_EQ(m.Record().hclFlags & 0x1E, 0x1Eu);
 }
 
-TEST_F(RecordModel, RecordFieldsAndConstants) {
+TEST_F(BuiltInDocument, RecordFieldsAndConstants) {
   EXPECT_EQ(m.GetValue("memoffset"), 0x200000u);
   EXPECT_TRUE(m.SetValue("baseaddr", 0x10000000));
   EXPECT_EQ(m.GetValue("memaddr"), 0x10200000u);
@@ -267,7 +331,7 @@ TEST_F(RecordModel, RecordFieldsAndConstants) {
   EXPECT_FALSE(m.SetValueText("chipid", "other"));
 }
 
-TEST_F(RecordModel, DescriptionIsCutToItsField) {
+TEST_F(BuiltInDocument, DescriptionIsCutToItsField) {
   EXPECT_TRUE(m.SetValueText("cfgdesc", "panel board"));
   EXPECT_STREQ(m.GetValueText("cfgdesc", true), "panel board");
   const std::string longText(400, 'x');
@@ -276,7 +340,7 @@ TEST_F(RecordModel, DescriptionIsCutToItsField) {
   EXPECT_EQ(m.Record().lcdStrings[0], 0);  // the next field is untouched
 }
 
-TEST_F(RecordModel, BusBytesReplaceOnlyTheirBits) {
+TEST_F(BuiltInDocument, BusBytesReplaceOnlyTheirBits) {
   // Byte 0 is 41h: data width field 2 ("16"), signal type 0, polarity 0.
   EXPECT_EQ(m.GetFieldValue("mgedbw"), 2u);
   EXPECT_EQ(m.GetFieldValue("mgedbw2"), 2u);
@@ -291,7 +355,7 @@ TEST_F(RecordModel, BusBytesReplaceOnlyTheirBits) {
   EXPECT_EQ(m.GetFieldValue("mgecfgf"), 2u);  // byte 5 is AAh, bits 5..4
 }
 
-TEST_F(RecordModel, StridesFollowTheirWindowWithAutoStride) {
+TEST_F(BuiltInDocument, StridesFollowTheirWindowWithAutoStride) {
   ASSERT_TRUE(m.SetFieldValue("main1autostride", 0));
   EXPECT_EQ(m.GetValue("main1stride"), 640u);  // the list's MAIN1_STRIDE
   ASSERT_TRUE(m.SetValue("main1width", 100));
@@ -351,7 +415,7 @@ TEST(LiveModelTest, SaddrStaysPutWhenTheBiasMoves) {
   EXPECT_EQ(m.GetValue("saddr"), 0xFFFFEu);
 }
 
-TEST_F(RecordModel, SequenceTextRoundTrip) {
+TEST_F(BuiltInDocument, SequenceTextRoundTrip) {
   EXPECT_EQ(m.GetSeqCapacity("lcdseq"), 1024u);
   EXPECT_EQ(m.GetSeqCapacity("hdp"), 0u);
   EXPECT_TRUE(m.SetValueText("lcdseq", "c2A p1 d10(wait)"));
@@ -386,7 +450,7 @@ TEST_F(RecordModel, SequenceTextRoundTrip) {
   EXPECT_EQ(m.Record().lcdStrings[0], 0);  // cleared entries leave no texts behind
 }
 
-TEST_F(RecordModel, PoolRecordsComeAndGo) {
+TEST_F(BuiltInDocument, PoolRecordsComeAndGo) {
   const std::string before(m.Record().lcdStrings, sizeof m.Record().lcdStrings);
   ASSERT_TRUE(m.SetSeqEntry("lcdseq", 1, 0x10000000, 1, "a"));
   ASSERT_TRUE(m.SetSeqEntry("lcdseq", 3, 0x10000000, 2, "b"));
@@ -410,7 +474,7 @@ TEST_F(RecordModel, PoolRecordsComeAndGo) {
   EXPECT_TRUE(m.SetSeqEntry("lcdseq", 300, 0x10000000, 1, ""));
 }
 
-TEST_F(RecordModel, RegisterListIsCompactedToTheProduct) {
+TEST_F(BuiltInDocument, RegisterListIsCompactedToTheProduct) {
   EXPECT_EQ(m.RegListCount(), 95u);
   uint32_t index = 0, pos = 0;
   for (uint32_t n = 0; m.GetNthRegister(true, n, &index, true); n++) {
