@@ -7,13 +7,10 @@ TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   Vorn t;
   t.Line("w 10");
   ASSERT_TRUE(t.WaitFor("00000010:  0000  '..'>"));
-  t.Type("12");
-  t.Key(kBackspace);  // takes the 2 back off the screen and the value
-  t.Type("3");
-  t.Key(" ");  // writes 13 and moves on
+  // Backspace takes the 2 back off the screen and the value; space writes 13 and moves on.
+  t.Press({"12", kBackspace, "3", " "});
   ASSERT_TRUE(t.WaitFor("00000012:  0000  '..'>"));
-  t.Key(kUp);  // no use here: the bell
-  t.Key(" ");  // no digits: moves on without writing
+  t.Press({kUp, " "});  // Up has no use here: the bell; no digits: moves on without writing
   ASSERT_TRUE(t.WaitFor("00000014:  0000  '..'>"));
   t.Type("-");
   ASSERT_TRUE(t.WaitFor("00000012:  0000  '..'>"));

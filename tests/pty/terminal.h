@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -125,6 +126,14 @@ class Terminal {
   }
   void Type(const std::string& text) {
     for (char c : text) Key(std::string(1, c));
+  }
+  // Keys one after another: a key of its own (a control character, an escape sequence or a
+  // non-ASCII character) as one key, any other text typed letter by letter.
+  void Press(std::initializer_list<std::string> keys) {
+    for (const std::string& k : keys) {
+      bool text = k.size() > 1 && k[0] != '\x1b' && static_cast<unsigned char>(k[0]) < 0x80;
+      text ? Type(k) : Key(k);
+    }
   }
   // A line typed and entered.
   void Line(const std::string& text) {
