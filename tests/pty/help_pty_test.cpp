@@ -3,18 +3,13 @@
 
 namespace {
 
-void Command(Vorn& t, const std::string& line) {
-  t.Type(line);
-  t.Key(kEnter);
-}
-
 bool PromptIsBack(Vorn& t) {
   return t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; });
 }
 
 TEST(HelpBrowser, EnterDigitsAndEscMoveThroughTheSections) {
   Vorn t;
-  Command(t, "help");
+  t.Line("help");
   ASSERT_TRUE(t.WaitFor("6=KEYS,ESC=EXIT [2]>"));
   t.Key(kEnter);
   ASSERT_TRUE(t.WaitFor("ADVANCED VORN COMMANDS"));
@@ -27,21 +22,20 @@ TEST(HelpBrowser, EnterDigitsAndEscMoveThroughTheSections) {
   ASSERT_TRUE(PromptIsBack(t));
   EXPECT_FALSE(t.Shown().Shows("VORN EDITING KEYS"));
   // An arrow key ends the browser too, and none of its codes reach the next line.
-  Command(t, "help");
+  t.Line("help");
   ASSERT_TRUE(t.WaitFor("[2]>", 2));
   t.Key(kUp);
   ASSERT_TRUE(PromptIsBack(t));
-  Command(t, "x 42");
+  t.Line("x 42");
   ASSERT_TRUE(t.WaitFor("[42] > 0000"));
-  Command(t, "q");
-  EXPECT_EQ(t.Wait(), 0);
+  t.Quit();
 }
 
 TEST(HelpSearch, ThePagerStopsALongListingAndEscEndsIt) {
   Vorn t;
-  Command(t, "h 10");
+  t.Line("h 10");
   ASSERT_TRUE(t.WaitFor("Current Halt setting: 10 lines"));
-  Command(t, "? gpio");
+  t.Line("? gpio");
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
   t.Key(" ");
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --", 2));
@@ -50,8 +44,7 @@ TEST(HelpSearch, ThePagerStopsALongListingAndEscEndsIt) {
   ASSERT_TRUE(PromptIsBack(t));
   EXPECT_FALSE(t.Shown().Shows("gpio23is"));  // the listing ended at the pager
   EXPECT_FALSE(t.Shown().Shows("-- more"));
-  Command(t, "q");
-  EXPECT_EQ(t.Wait(), 0);
+  t.Quit();
 }
 
 }  // namespace
