@@ -2,6 +2,7 @@
 
 #include "commands/calc_command.h"
 #include "commands/controller_commands.h"
+#include "commands/help_command.h"
 #include "commands/memory_commands.h"
 #include "commands/output_commands.h"
 #include "commands/quit_command.h"
@@ -24,8 +25,6 @@ constexpr CommandRow kMemoryMapRow = {BASIC, "mm", CmdNotImplemented, kAnyBoard,
                           "MM                                        - Shows memory map layout"};
 constexpr CommandRow kShowRow = {BASIC, "show;sh", CmdNotImplemented, kNeedsCard,
                           "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"};
-constexpr CommandRow kHelpRow = {BASIC, "?;help", CmdNotImplemented, kAnyBoard,
-                          "? [regindex|searchtext]                   - Help, or use to search chip info"};
 constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,

@@ -89,6 +89,7 @@ TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
       {"xrb", " XRB   Index [Cycles]"},
       {"bar", " BAR8  n [Index [Data]]"},
       {"q", "Quit program."},
+      {"help", " ? [regindex|searchtext]"},
       {"calc", " calc expression"},
       {"flog", " FLOG Filename [CMD|OUT|SET:ON|OFF]"},
       {"h", " H [Lines]"},
