@@ -32,7 +32,9 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the program itself: the tests and benchmarks are built by `make test` and `make bench`.
+run: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target vorn
 	./$(BUILD)/vorn
 
 test: build

@@ -1,6 +1,7 @@
 // Program entry: start-up, switches, the command line's command or the prompt loop.
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "app/command_table.h"
 #include "app/startup.h"
@@ -25,6 +26,11 @@ namespace {
 
 constexpr int kGoOn = -1;  // a switch's answer when start-up continues
 constexpr size_t kLineSize = 256;
+
+struct StartUpState {
+  bool quiet = false;  // -q: no banner, no transport configuration line
+};
+StartUpState StartUp;
 
 int ShowUsage(const char*) {
   static const char* const kUsage[] = {
@@ -75,26 +81,61 @@ const SwitchRow kSwitches[] = {
     {"/break:", true, Breakpoints}, {"/x", false, Workaround},
 };
 
+// Switches match without regard to case; the text after a prefix switch keeps its case (a
+// log file's name).
 const SwitchRow* MatchSwitch(const char* arg) {
   for (const SwitchRow& row : kSwitches) {
     size_t n = std::strlen(row.name);
-    if (row.prefix ? std::strncmp(arg, row.name, n) == 0 : std::strcmp(arg, row.name) == 0) {
-      return &row;
-    }
+    bool whole = std::strlen(arg) == n;
+    if ((row.prefix || whole) && StartsWithNoCase(arg, row.name)) return &row;
   }
   return nullptr;
 }
 
-// Lowers every argument and applies the switches among them, emptying each one found.
-// Returns kGoOn, or the exit code a switch asked for.
+// Applies the switches among the arguments, emptying each one found; every other argument
+// stays as typed. Returns kGoOn, or the exit code a switch asked for.
 int ApplySwitches(int argc, char** argv) {
-  for (int i = 0; i < argc; i++) {
-    LowerInPlace(argv[i]);
+  for (int i = 1; i < argc; i++) {
     const SwitchRow* row = MatchSwitch(argv[i]);
     if (row == nullptr) continue;
     int code = row->apply(argv[i] + std::strlen(row->name));
     argv[i][0] = '\0';
     if (code != kGoOn) return code;
+  }
+  return kGoOn;
+}
+
+void PrintBanner() {
+  char banner[kBannerSize];
+  FormatBanner(banner, sizeof banner);
+  OutPrintf(CH_OUT, "%s\n", banner);
+}
+
+// The options a Linux user expects, taken from the words before the command (a switch may stand
+// among them). Each one found is emptied. Returns kGoOn, or the exit code to stop with.
+int ApplyLinuxOptions(int argc, char** argv) {
+  for (int i = 1; i < argc; i++) {
+    std::string_view word = argv[i];
+    if (MatchSwitch(argv[i]) != nullptr) continue;
+    if (word.size() < 2 || word[0] != '-') break;
+    if (word == "-h" || word == "--help") {
+      ShowUsage(nullptr);
+      OutPrintf(CH_OUT,
+                "       -h, --help        Show this usage message\n"
+                "       --version         Show the build and version\n"
+                "       -q, --quiet       Leave out the banner, for scripts and pipes\n");
+      return 0;
+    }
+    if (word == "--version") {
+      PrintBanner();
+      return 0;
+    }
+    if (word != "-q" && word != "--quiet") {
+      ShowUsage(nullptr);
+      return 1;
+    }
+    StartUp.quiet = true;
+    argv[i][0] = '\0';
   }
   return kGoOn;
 }
@@ -146,15 +187,11 @@ void PromptLoop() {
   }
 }
 
-void PrintBanner() {
-  char banner[256];
-  FormatBanner(banner, sizeof banner);
-  OutPrintf(CH_OUT, "%s\n", banner);
-}
-
 // Acquires the controller; on failure prints the HAL's reason and gives false.
 bool AcquireController() {
-  halSetBoardRoute(ChooseBoardRoute());
+  BoardRoute route = ChooseBoardRoute();
+  route.quiet = StartUp.quiet;
+  halSetBoardRoute(route);
   if (qvAcquireController()) return true;
   char reason[80];
   qvGetLastError(reason, sizeof reason);
@@ -196,8 +233,10 @@ int VornMain(int argc, char** argv) {
   InstallTokenHook([](std::string_view token, Value* value, const char** message) {
     return GetToken(token, value, false, message);
   });
-  PrintBanner();
-  int code = ApplySwitches(argc, argv);
+  int code = ApplyLinuxOptions(argc, argv);
+  if (code != kGoOn) return code;
+  if (!StartUp.quiet) PrintBanner();
+  code = ApplySwitches(argc, argv);
   if (code != kGoOn) return code;
   PrepareChipModel();
   if (Shell.CardPresent && !AcquireController()) return 1;

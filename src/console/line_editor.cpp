@@ -314,9 +314,18 @@ const char* FindKeyName(const KeyName (&table)[N], int code) {
 
 char* ReadLine(char* buffer, size_t size, KeyFilter filter, bool useHistory) {
   if (size == 0) return nullptr;
-  char* line = ConsoleIsTerminal() ? ReadEditedLine(buffer, size, filter, useHistory)
-                                   : ReadPlainLine(buffer, size, filter);
-  if (line == nullptr || line[0] == '\0') return nullptr;
+  const bool terminal = ConsoleIsTerminal();
+  char* line = terminal ? ReadEditedLine(buffer, size, filter, useHistory)
+                        : ReadPlainLine(buffer, size, filter);
+  if (line == nullptr) return nullptr;
+  if (!terminal) {
+    // A piped line shows after its prompt as the editor would have shown it typed.
+    ConsoleWrite(line);
+    ConsoleWrite("\n");
+    ConsoleFlush();
+  }
+  LogEnteredLine(line);
+  if (line[0] == '\0') return nullptr;
   if (useHistory) Remember(line);
   return line;
 }

@@ -11,9 +11,10 @@ constexpr size_t kHistoryLines = 200;
 constexpr size_t kHistoryLineSize = 256;  // a longer line is stored cut to 255 characters
 
 // Reads one line into buffer (at most size - 1 characters). On a terminal the keys are echoed
-// and edited; other input gives its next line as it stands. Returns buffer, or nullptr for an
-// empty line and at the end of input. With useHistory, the editor browses the history and a
-// line that differs from the last one stored is added to it.
+// and edited; other input gives its next line as it stands, shown with its line end as if typed.
+// The line entered goes to the log file like the rest of the screen. Returns buffer, or nullptr for
+// an empty line and at the end of input. With useHistory, the editor browses the history and a line
+// that differs from the last one stored is added to it.
 char* ReadLine(char* buffer, size_t size, KeyFilter filter, bool useHistory);
 
 // Room for the longest key name and its terminator.

@@ -45,12 +45,12 @@ void WritePiece(std::string_view piece) {
 
 constexpr std::string_view kMorePrompt = "-- more [ESC to exit] --";
 
-// Shows the pager's prompt, waits for one key and erases the prompt. False when the key is ESC.
+// Shows the pager's prompt, waits for one key of the terminal and erases the prompt. False when
+// the key is ESC. Piped input is never read here; without any terminal the pager does not stop.
 bool WaitForMore() {
+  if (!ConsoleHasTerminal()) return true;
   ConsoleWrite(kMorePrompt);
-  ConsoleFlush();
-  int key = ConsoleReadKey();
-  if (key == 0 || key == kKeyExtended) key = ConsoleReadKey();  // the second code counts
+  int key = ConsoleReadTerminalKey();
   std::string erase;
   for (size_t i = 0; i < kMorePrompt.size(); i++) erase += "\b \b";
   ConsoleWrite(erase);
@@ -85,6 +85,11 @@ bool ChannelShown(uint32_t channel) {
   return Output.StepOverride || (channel & EffectiveConsoleMask()) != 0;
 }
 
+void LogEnteredLine(std::string_view line) {
+  if (!Output.LogFile || (!Output.StepOverride && (Output.LogMask & CH_CMD) == 0)) return;
+  WriteToLog(std::string(line) + "\n");
+}
+
 bool CountPagedLine() {
   Output.LineCount++;
   if (Output.HaltLines == 0 || Output.LineCount < Output.HaltLines) return false;
@@ -105,6 +110,14 @@ bool OutPrintf(uint32_t channel, const char* format, ...) {
   if (toLog) WriteToLog(text);
   if (toConsole && !WriteToConsole(text)) return false;
   return result;
+}
+
+bool OutText(uint32_t channel, std::string_view text) {
+  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n')) {
+    if (!OutPrintf(channel, "%.*s\n", static_cast<int>(lf), text.data())) return false;
+    text.remove_prefix(lf + 1);
+  }
+  return text.empty() || OutPrintf(channel, "%.*s", static_cast<int>(text.size()), text.data());
 }
 
 bool ShowErrorAt(int column, const char* format, ...) {

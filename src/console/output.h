@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 constexpr uint32_t CH_CMD = 1;  // prompt, script echo, blank line after a command, carets
 constexpr uint32_t CH_OUT = 2;  // ordinary command output and help texts
@@ -32,6 +33,9 @@ extern OutputState Output;
 // The prompt of the command line; carets of error messages count it in.
 constexpr const char* kPrompt = "=";
 
+// Columns of the console that the help and reference listings fill.
+constexpr uint32_t kConsoleWidth = 80;
+
 // The console channels shown now: VerboseMask, narrowed by the running script's own mask.
 uint32_t EffectiveConsoleMask();
 
@@ -41,6 +45,14 @@ bool ChannelShown(uint32_t channel);
 // Prints a message on a channel. Returns false for CH_ERR, so that a handler can return the
 // result and stop its line; true otherwise, also when the channel is silenced.
 bool OutPrintf(uint32_t channel, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Copies a line the engineer entered (shown on the screen after the prompt) into the log file,
+// with its line end, when the log takes CH_CMD.
+void LogEnteredLine(std::string_view line);
+
+// Prints a text of any length line by line (OutPrintf bounds a single message). Returns what
+// OutPrintf returns: false for CH_ERR or when the user left the pager with ESC.
+bool OutText(uint32_t channel, std::string_view text);
 
 // Counts one line written to the console. True when the pager must pause now; the count then
 // starts again. A count already past HaltLines (after H lowered it) pauses at once.

@@ -10,6 +10,7 @@
 struct BoardRoute {
   const PipeOps* pipes = nullptr;  // the bridge's pipes; none when no board could be chosen
   std::string target;              // the backend's name for the board, empty for its default
+  bool quiet = false;              // the transport keeps its configuration line to itself
 };
 
 // The route the next acquire takes.

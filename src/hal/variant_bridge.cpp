@@ -91,8 +91,9 @@ void SetWriteRectangle(uint32_t width, uint32_t stride) {
 bool Acquire() {
   const BoardRoute& route = halBoardRoute();
   if (route.pipes == nullptr) return false;
+  UsbTransport.announce = !route.quiet;
   return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
-                          qvHclData.usbInfo);
+                          halRecord().usbInfo);
 }
 
 uint32_t InitialiseRegisters() {
@@ -100,7 +101,7 @@ uint32_t InitialiseRegisters() {
     HalAssert("qvInitializeController() called but controller not acquired.");
     return 0;
   }
-  WriteRegisterTable(qvHclData);
+  WriteRegisterTable(halRecord());
   return 1;
 }
 

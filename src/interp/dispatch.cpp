@@ -1,5 +1,6 @@
 #include "interp/dispatch.h"
 
+#include <cstring>
 #include <memory>
 
 #include "base/helper.h"
@@ -129,9 +130,15 @@ bool ExecuteLine(const char* line, size_t length, bool* executed) {
 
 bool DispatchCommand(int argc, ArgSlot* argv, Value* result) {
   if (argc < 1) return true;
+  // Command words match without regard to case; a script's name keeps the case it was typed in.
+  char typed[kArgSize];
+  std::memcpy(typed, argv[0], kArgSize);
   LowerInPlace(argv[0]);
   const CommandRow* row = nullptr;
-  if (!FindCommand(argv[0], &row)) return RunScript(true, argc, argv, result);
+  if (!FindCommand(argv[0], &row)) {
+    std::memcpy(argv[0], typed, kArgSize);
+    return RunScript(true, argc, argv, result);
+  }
   bool asksForHelp = argc == 2 && argv[1][0] == '?';
   if (!Shell.CardPresent && !row->allowedWithoutCard && !asksForHelp) {
     return OutPrintf(CH_ERR,

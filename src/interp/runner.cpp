@@ -59,9 +59,9 @@ void PrepareSearchPath() {
   if (getcwd(cwd, sizeof cwd - 1) != nullptr) Runner.searchPath[0] = std::string(cwd) + "/";
 }
 
-// The file name a script word stands for: a plain number literal as typed (file names keep
-// their case), else the word evaluated in the caller's scope, else the word as typed.
-std::string ScriptFileName(const char* word) {
+// The file name a script word stands for when no file has the name as typed: a plain number
+// literal as typed, else the word evaluated in the caller's scope, else the word as typed.
+std::string EvaluatedScriptName(const char* word) {
   int radix = 0;
   if (GetNumberRadix(word, DefaultRadix, &radix)) return word;
   Value v;
@@ -248,7 +248,11 @@ bool RunScript(bool reportMissing, int argc, ArgSlot* argv, Value* result) {
     return OutPrintf(CH_ERR, "ERROR: Exceeded allowed number of nested scripts.\n");
   }
   std::string lastTried;
-  FilePtr file = OpenScript(ScriptFileName(argv[0]), &lastTried);
+  FilePtr file = OpenScript(argv[0], &lastTried);
+  if (!file) {
+    std::string evaluated = EvaluatedScriptName(argv[0]);
+    if (evaluated != argv[0]) file = OpenScript(evaluated, &lastTried);
+  }
   if (!file) {
     if (!reportMissing) return false;
     return OutPrintf(CH_ERR,

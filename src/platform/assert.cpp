@@ -12,11 +12,12 @@ namespace {
 constexpr int kExitAbort = 99;
 AssertResponder Responder = nullptr;
 
-// Rings the bell and reads keys until y, n or Enter; the end of input counts as Enter.
+// Rings the bell and reads keys of the terminal until y, n or Enter; piped input is never read
+// here. No terminal at all, or its end, counts as Enter.
 int AskAbort() {
   for (;;) {
     ConsoleWrite("\a");
-    int key = Responder != nullptr ? Responder() : ConsoleReadByte();
+    int key = Responder != nullptr ? Responder() : ConsoleReadTerminalKey();
     if (key < 0) return '\r';
     key = std::tolower(key);
     if (key == 'y' || key == 'n' || key == '\r' || key == '\n') return key;

@@ -1,5 +1,6 @@
 #include "platform/console.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -29,6 +30,9 @@ struct TerminalState {
   termios rawSettings{};
   volatile sig_atomic_t raw = 0;
   bool handlersInstalled = false;
+  // The controlling terminal opened for one key while standard input is not a terminal.
+  volatile sig_atomic_t ttyFd = -1;
+  termios ttySaved{};
 };
 TerminalState Terminal;
 
@@ -40,6 +44,7 @@ constexpr int kMaxSequence = 32;
 const int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void RestoreTerminal() {
+  if (Terminal.ttyFd >= 0) tcsetattr(Terminal.ttyFd, TCSANOW, &Terminal.ttySaved);
   if (Terminal.raw == 0) return;
   tcsetattr(STDIN_FILENO, TCSANOW, &Terminal.saved);
   Terminal.raw = 0;
@@ -84,17 +89,79 @@ void InstallRestoreHandlers() {
 
 // No echo, no line buffering, Enter as CR, every byte passed through; the terminal's signal
 // keys stay on, so Ctrl-C still ends the program (with the terminal restored).
-void EnterRawMode() {
-  if (Terminal.raw != 0 || !ConsoleIsTerminal()) return;
-  if (tcgetattr(STDIN_FILENO, &Terminal.saved) != 0) return;
-  InstallRestoreHandlers();
-  termios& raw = Terminal.rawSettings;
-  raw = Terminal.saved;
+termios RawSettings(const termios& saved) {
+  termios raw = saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
   raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
-  if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0) Terminal.raw = 1;
+  return raw;
+}
+
+void EnterRawMode() {
+  if (Terminal.raw != 0 || !ConsoleIsTerminal()) return;
+  if (tcgetattr(STDIN_FILENO, &Terminal.saved) != 0) return;
+  InstallRestoreHandlers();
+  Terminal.rawSettings = RawSettings(Terminal.saved);
+  if (tcsetattr(STDIN_FILENO, TCSANOW, &Terminal.rawSettings) == 0) Terminal.raw = 1;
+}
+
+// The controlling terminal in raw mode for as long as one key is read; its settings go back
+// when the key is in, or on a signal that ends the program meanwhile.
+class ControllingTerminal {
+ public:
+  ControllingTerminal() {
+    int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return;
+    termios saved{};
+    if (tcgetattr(fd, &saved) != 0) {
+      close(fd);
+      return;
+    }
+    InstallRestoreHandlers();
+    Terminal.ttySaved = saved;
+    Terminal.ttyFd = fd;
+    termios raw = RawSettings(saved);
+    tcsetattr(fd, TCSANOW, &raw);
+  }
+  ~ControllingTerminal() {
+    int fd = Terminal.ttyFd;
+    if (fd < 0) return;
+    tcsetattr(fd, TCSANOW, &Terminal.ttySaved);
+    Terminal.ttyFd = -1;
+    close(fd);
+  }
+  ControllingTerminal(const ControllingTerminal&) = delete;
+  ControllingTerminal& operator=(const ControllingTerminal&) = delete;
+
+  int fd() const { return Terminal.ttyFd; }
+};
+
+// True when fd has a byte to read within timeoutMs.
+bool ReadableWithin(int fd, int timeoutMs) {
+  pollfd p{fd, POLLIN, 0};
+  int n;
+  do {
+    n = poll(&p, 1, timeoutMs);
+  } while (n < 0 && errno == EINTR);
+  return n > 0;
+}
+
+// One key of the controlling terminal: the bytes of an escape sequence arrive together, so an
+// Esc with more behind it is some other key, and everything behind it is swallowed.
+int ReadTtyKey(int fd) {
+  unsigned char b = 0;
+  ssize_t n;
+  do {
+    n = read(fd, &b, 1);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) return -1;
+  if (b == '\r' || b == '\n') return kKeyReturn;
+  if (b != kKeyEsc && b < 0x80) return b;
+  bool more = false;
+  unsigned char rest[kMaxSequence];
+  while (ReadableWithin(fd, kEscapeWaitMs) && read(fd, rest, sizeof rest) > 0) more = true;
+  return b == kKeyEsc && !more ? kKeyEsc : kKeyOther;
 }
 
 bool FillInput() {
@@ -260,6 +327,32 @@ int ConsoleReadKey() {
     return b < 0 ? kKeyEsc : b;
   }
   return DecodeTerminalKey();
+}
+
+bool ConsoleHasTerminal() {
+  if (ConsoleIsTerminal()) return true;
+  static const bool hasTty = [] {
+    int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+  }();
+  return hasTty;
+}
+
+int ConsoleReadTerminalKey() {
+  ConsoleFlush();
+  if (ConsoleIsTerminal()) {
+    int key = ConsoleReadKey();
+    if (ConsoleAtEnd()) return -1;
+    if (key == kKeyExtended) {
+      ConsoleReadKey();
+      return kKeyOther;
+    }
+    return key == kKeyLineFeed ? kKeyReturn : key;
+  }
+  ControllingTerminal tty;
+  return tty.fd() >= 0 ? ReadTtyKey(tty.fd()) : -1;
 }
 
 bool ConsoleKeyPending() {

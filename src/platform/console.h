@@ -40,6 +40,15 @@ int ConsoleReadByte();
 // input it returns kKeyEsc.
 int ConsoleReadKey();
 
+// True when the process has a terminal to ask: standard input, or a controlling terminal.
+bool ConsoleHasTerminal();
+
+// Reads one key from the controlling terminal, for the prompts that must never consume piped
+// input (the pager, the assertion): standard input when it is the terminal, else /dev/tty. A
+// lone Esc gives kKeyEsc, Enter kKeyReturn, any extended or unknown key kKeyOther. -1 when the
+// process has no terminal at all, or at its end.
+int ConsoleReadTerminalKey();
+
 // True when a key can be read without waiting (also at the end of input, where the read gives
 // kKeyEsc).
 bool ConsoleKeyPending();

@@ -141,9 +141,10 @@ bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumbe
   UsbTransport.registerBase = 0;
   std::memcpy(UsbTransport.mgeTable[UsbTransport.mgeNumber], usbInfo, kMgeEntrySize);
   const uint8_t* regs = UsbTransport.mgeTable[0];
-  std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x", regs[0], regs[1],
-              regs[2], regs[3], regs[4], regs[5]);
-  std::printf("\n");
+  if (UsbTransport.announce) {
+    std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x\n", regs[0], regs[1],
+                regs[2], regs[3], regs[4], regs[5]);
+  }
   if (Configure()) return true;
   UsbTransportClose();
   return false;

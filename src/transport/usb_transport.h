@@ -19,6 +19,7 @@ struct UsbTransportState {
   uint8_t interfaceFlags = 0;  // the device selector of register and memory transfers
   uint32_t memoryBase = 0;
   uint32_t registerBase = 0;
+  bool announce = true;  // open prints the MGE registers (a quiet session leaves them out)
 };
 extern UsbTransportState UsbTransport;
 

@@ -1,128 +1,106 @@
 #include "sim/board_file.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "test_support.h"
 
 namespace {
 
 class BoardFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/vorn-board-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    path_ = dir_ + "/board.img";
-  }
-  void TearDown() override {
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
-  }
-  void WriteFile(const void* bytes, size_t len) {
-    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, bytes, len), static_cast<ssize_t>(len));
-    close(fd);
-  }
   off_t FileSize() {
     struct stat info {};
     stat(path_.c_str(), &info);
     return info.st_size;
   }
+  // Opens the board file; the test fails when it cannot.
+  BoardImage* Open(BoardFile& board) {
+    EXPECT_TRUE(board.Open(path_));
+    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
+    return board.Image();
+  }
   // A register value that tells a used board from a fresh one.
-  static constexpr uint32_t kMarkIndex = 0x0042 / 2;
+  static uint16_t& Mark(BoardImage* image) { return image->chip.regs[0x0042 / 2]; }
 
-  std::string dir_;
-  std::string path_;
+  TempDir dir_;
+  std::string path_ = dir_ / "board.img";
 };
 
 TEST_F(BoardFileTest, NewFileStartsInThePowerOnStateAndKeepsChanges) {
   {
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
-    EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
-    board.Image()->chip.regs[kMarkIndex] = 0x1234;
-    board.Image()->chip.memory[kDisplayMemorySize - 1] = 0x5A;
+    BoardImage* image = Open(board);
+    EXPECT_EQ(image->chip.regs[0x0208 / 2], 0x8888);
+    Mark(image) = 0x1234;
+    image->chip.memory[kDisplayMemorySize - 1] = 0x5A;
   }
-  BoardFile again;
-  ASSERT_TRUE(again.Open(path_));
-  EXPECT_EQ(again.Image()->chip.regs[kMarkIndex], 0x1234);
-  EXPECT_EQ(again.Image()->chip.memory[kDisplayMemorySize - 1], 0x5A);
-}
-
-TEST_F(BoardFileTest, TwoMappingsShareOneBoard) {
-  BoardFile first;
-  BoardFile second;
-  ASSERT_TRUE(first.Open(path_));
+  BoardFile again, second;
+  BoardImage* image = Open(again);
+  EXPECT_EQ(Mark(image), 0x1234);
+  EXPECT_EQ(image->chip.memory[kDisplayMemorySize - 1], 0x5A);
+  // Two mappings share one board.
   ASSERT_TRUE(second.Open(path_));
-  first.Image()->chip.regs[kMarkIndex] = 0x4321;
-  EXPECT_EQ(second.Image()->chip.regs[kMarkIndex], 0x4321);
+  Mark(image) = 0x4321;
+  EXPECT_EQ(Mark(second.Image()), 0x4321);
 }
 
 TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
-  {
+  // Each way of spoiling a used board: cut or grow the file (to size, unless negative), or
+  // overwrite its magic or version.
+  const struct {
+    const char* what;
+    off_t size;
+    const char* magic;
+    uint32_t version;
+  } spoils[] = {
+      {"truncated", 100, nullptr, 0},     {"wrong magic", -1, "GARBAGE", 0},
+      {"wrong version", -1, nullptr, 99}, {"oversized", sizeof(BoardImage) + 4096, nullptr, 0},
+      {"empty", 0, nullptr, 0},
+  };
+  for (const auto& s : spoils) {
+    SCOPED_TRACE(s.what);
+    {
+      BoardFile board;
+      BoardImage* image = Open(board);
+      Mark(image) = 0x1234;
+      image->chip.regs[0x0040 / 2] = 0x0077;
+      if (s.magic != nullptr) std::memcpy(image->magic, s.magic, 8);
+      if (s.version != 0) image->version = s.version;
+    }
+    if (s.size >= 0) {
+      ASSERT_EQ(truncate(path_.c_str(), s.size), 0);
+    }
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    board.Image()->chip.regs[kMarkIndex] = 0x1234;
+    BoardImage* image = Open(board);
+    EXPECT_EQ(Mark(image), 0);
+    EXPECT_EQ(image->chip.regs[0x0040 / 2], 0x0001);
+    EXPECT_EQ(image->version, 3u);
   }
-  // Truncated: the header is intact but the rest is missing.
-  ASSERT_EQ(truncate(path_.c_str(), 100), 0);
-  {
-    BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
-    EXPECT_EQ(board.Image()->chip.regs[kMarkIndex], 0);
-    EXPECT_EQ(board.Image()->chip.regs[0x0040 / 2], 0x0001);
-    board.Image()->chip.regs[kMarkIndex] = 0x1234;
-    std::memcpy(board.Image()->magic, "GARBAGE", 8);  // right size, wrong content
-  }
-  {
-    BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(board.Image()->chip.regs[kMarkIndex], 0);
-    board.Image()->version = 99;
-  }
-  {
-    BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(board.Image()->version, 3u);
-  }
-  ASSERT_EQ(truncate(path_.c_str(), sizeof(BoardImage) + 4096), 0);
-  {
-    BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
-  }
-  WriteFile("", 0);  // empty
-  BoardFile board;
-  ASSERT_TRUE(board.Open(path_));
-  EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
 }
 
 TEST_F(BoardFileTest, UnusablePathsFailCleanly) {
   BoardFile board;
-  EXPECT_FALSE(board.Open(dir_ + "/no/such/dir/board.img"));
-  EXPECT_FALSE(board.Open(dir_));  // a directory
+  EXPECT_FALSE(board.Open(dir_ / "no/such/dir/board.img"));
+  EXPECT_FALSE(board.Open(dir_.Path()));  // a directory
   EXPECT_EQ(board.Image(), nullptr);
 }
 
 TEST(BoardFilePath, DefaultPathFollowsQdxboardAndRuntimeDir) {
-  setenv("XDG_RUNTIME_DIR", "/run/user/test", 1);
-  unsetenv("QDXBOARD");
+  ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/test");
+  ScopedEnv board("QDXBOARD", nullptr);
   EXPECT_EQ(DefaultBoardPath(), "/run/user/test/vorn-board-default.img");
-  setenv("QDXBOARD", "2", 1);
+  board.Set("2");
   EXPECT_EQ(DefaultBoardPath(), "/run/user/test/vorn-board-2.img");
-  setenv("QDXBOARD", "../x", 1);
+  board.Set("../x");
   EXPECT_EQ(DefaultBoardPath(), "/run/user/test/vorn-board-.._x.img");
-  unsetenv("XDG_RUNTIME_DIR");
+  runtime.Set(nullptr);
   EXPECT_EQ(DefaultBoardPath(), "/tmp/vorn-board-.._x.img");
-  unsetenv("QDXBOARD");
 }
 
 }  // namespace
