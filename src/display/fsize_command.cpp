@@ -12,9 +12,9 @@
 namespace {
 
 const char* const kSizeHelp[] = {
-    " Gives the length of the file in units (8, 16 or 32 bits; bytes when not given) as the\n",
-    " command's result, rounded down; nothing is printed. An expression (a variable) may\n",
-    " give the file name.\n", nullptr};
+    " Gives the length of the file in units (8, 16 or 32 bits; bytes when not\n",
+    " given) as the command's result, rounded down; nothing is printed. An\n",
+    " expression (a variable) may give the file name.\n", nullptr};
 
 bool ShowSizeHelp(const char* word) {
   int base = static_cast<int>(BaseNameLength(word));
