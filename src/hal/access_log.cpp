@@ -353,6 +353,7 @@ bool qvSetDebugLog(const char* text) {
   if (Log.fd < 0) {
     std::printf("ERROR: Cannot create debug logfile %s: %s\n", Log.fileName.c_str(),
                 std::strerror(errno));
+    std::fflush(stdout);  // the message at the end goes out unbuffered
   }
   AccessHooks.logOn = Log.fd >= 0;
   return true;
