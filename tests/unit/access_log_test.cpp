@@ -145,16 +145,6 @@ TEST_F(AccessLog, IsWrittenOnceAndStopsRecording) {
   EXPECT_EQ(ReadText(dir_ / "t.log"), first);
 }
 
-TEST_F(AccessLog, AFileThatCannotBeCreatedIsReportedAtOnceAndAtTheEnd) {
-  StartCapture();
-  EXPECT_TRUE(qvSetDebugLog(("w:" + (dir_ / "none/t.log")).c_str()));
-  EXPECT_FALSE(AccessLogActive());
-  EXPECT_FALSE(qvWriteDebugLog());
-  EXPECT_EQ(Captured(), "ERROR: Cannot create debug logfile " + (dir_ / "none/t.log") +
-                            ": No such file or directory\nError opening debug logfile " +
-                            (dir_ / "none/t.log") + "\n");
-}
-
 // The write trace of DEBUG goes on printing while the log records the same write.
 TEST_F(AccessLog, TraceLinesKeepWorkingBesideTheLog) {
   Hal.dispatch.writeReg16 = [](uint32_t, uint32_t) {};
