@@ -59,7 +59,7 @@ LogEvent& EventAt(uint32_t n) {
   return Log.chunks[n / kChunkEvents][n % kChunkEvents];
 }
 
-// Register block writes of the same data are still separate transfers: they never fold into
+// Memory block writes of the same data are still separate transfers: they never fold into
 // one event with a repeat count.
 bool Folds(uint32_t code) {
   return code < EventFor(kEvMemBlockWrite8, 1) || code > EventFor(kEvMemBlockWrite8, 4);
