@@ -1,4 +1,5 @@
 // Program entry: start-up, switches, the command line's command or the prompt loop.
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -42,6 +43,8 @@ int ShowUsage(const char*) {
       "\n       /X                Enable software workaround for known hardware bugs",
       "\n       /BREAK:list       Breakpoint list",
       "\n       /DEBUG:rwx:file   Debug logging",
+      "\n                         r, w: log each access to file (debug.log), at any exit",
+      "\n                         x: each element of a block too; a burst keeps its line",
       "\n",
   };
   for (const char* item : kUsage) OutPrintf(CH_OUT, "%s", item);
@@ -56,13 +59,37 @@ int NoCard(const char*) {
   return kGoOn;
 }
 
-// The access log and the register breakpoints take their settings here once the debug
-// subsystem is built; until then the switches are accepted and have no effect.
-int DebugLog(const char*) {
+void WriteDebugLogAtExit() {
+  ConsoleFlush();  // the program's own output comes before the log's messages
+  qvWriteDebugLog();
+}
+
+// The access log is written on every way out: the end of the prompt loop, a one-shot command,
+// an error exit, an assertion's abort and the signals that end the program.
+void WriteDebugLogOnEveryExit() {
+  static bool arranged = false;
+  if (arranged) return;
+  arranged = true;
+  std::atexit(WriteDebugLogAtExit);
+  ConsoleOnQuitSignal([] { qvWriteDebugLog(); });
+}
+
+int DebugLog(const char* text) {
+  if (!qvSetDebugLog(text)) {
+    OutPrintf(CH_ERR, "ERROR: '/debug:%s': use the letters r, w and x, then optionally :file.\n",
+              text);
+    return 1;
+  }
+  WriteDebugLogOnEveryExit();
   return kGoOn;
 }
-int Breakpoints(const char*) {
-  return kGoOn;
+
+int Breakpoints(const char* list) {
+  if (qvSetBreakpoints(list)) return kGoOn;
+  char reason[80];
+  uint32_t code = qvGetLastError(reason, sizeof reason);
+  OutPrintf(CH_ERR, "\n\n%s (%u)\n", reason, code);
+  return 1;
 }
 
 int Workaround(const char*) {
@@ -233,6 +260,7 @@ int VornMain(int argc, char** argv) {
   InstallTokenHook([](std::string_view token, Value* value, const char** message) {
     return GetToken(token, value, false, message);
   });
+  qvClearBreakpoints();
   int code = ApplyLinuxOptions(argc, argv);
   if (code != kGoOn) return code;
   if (!StartUp.quiet) PrintBanner();

@@ -67,4 +67,9 @@ void ConsoleWrite(std::string_view text);
 // Hands the terminal back in its original mode (for a program run in the foreground); raw mode
 // returns at the next key read.
 void ConsoleRestoreTerminal();
+
+// Runs hook when SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program, after the terminal is
+// restored and before the signal takes its course; the hook may use async-signal-safe calls
+// only. The handlers are installed at once, whether or not input is a terminal.
+void ConsoleOnQuitSignal(void (*hook)());
 void ConsoleFlush();
