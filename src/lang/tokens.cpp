@@ -36,12 +36,18 @@ constexpr ArrayPrefix kArrays[] = {
     {"bem", Array::kBem}, {"arg", Array::kArg},
 };
 
-uint32_t WidthAfterPrefix(std::string_view token, size_t prefix) {
-  char c = prefix < token.size() ? token[prefix] : '\0';
-  if (c == '8') return 8;
-  if (c == '1') return 16;
-  if (c == '3') return 32;
-  return 0;
+// The width named between an array's prefix and its bracket: none (0), 8, 16 or 32; -1 for
+// any other digits, which must not fall back to a default width.
+int WidthAfterPrefix(std::string_view width) {
+  if (width.empty()) return 0;
+  if (width == "8") return 8;
+  if (width == "16") return 16;
+  if (width == "32") return 32;
+  return -1;
+}
+
+bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
 // Finds the brackets of token. Returns 0 with *found false when there are none, 0 with b filled
@@ -59,9 +65,16 @@ int ParseBrackets(std::string_view token, bool* found, Bracketed* b, const char*
   }
   for (const ArrayPrefix& p : kArrays) {
     std::string_view name = p.name;
-    if (NameCompare(token, name, name.size()) != 0) continue;
+    if (open < name.size() || NameCompare(token, name, name.size()) != 0) continue;
+    std::string_view width = token.substr(name.size(), open - name.size());
+    if (!width.empty() && !IsDecimalDigit(width[0])) continue;
+    int bits = WidthAfterPrefix(width);
+    if (bits < 0) {
+      return Fail(message, "Invalid access width (use 8, 16 or 32).",
+                  static_cast<int>(name.size()) + 1);
+    }
     b->array = p.array;
-    b->width = WidthAfterPrefix(token, name.size());
+    b->width = static_cast<uint32_t>(bits);
     b->contents = token.substr(open + 1, close - open - 1);
     b->contentsColumn = static_cast<int>(open) + 2;
     return 0;
@@ -291,10 +304,6 @@ int SetNamed(std::string_view name, const Value& value, bool show, const char** 
 
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool IsDecimalDigit(char c) {
-  return c >= '0' && c <= '9';
 }
 
 // Reads the decimal digits at text[*i]; false when there are none or they are too many.

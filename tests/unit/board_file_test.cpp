@@ -42,73 +42,75 @@ class BoardFileTest : public ::testing::Test {
 };
 
 TEST_F(BoardFileTest, NewFileStartsInThePowerOnStateAndKeepsChanges) {
+  std::string why;
   {
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
+    ASSERT_TRUE(board.Open(path_, &why));
     EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
     EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
     board.Image()->chip.regs[kMarkIndex] = 0x1234;
     board.Image()->chip.memory[kDisplayMemorySize - 1] = 0x5A;
   }
   BoardFile again;
-  ASSERT_TRUE(again.Open(path_));
+  ASSERT_TRUE(again.Open(path_, &why));
   EXPECT_EQ(again.Image()->chip.regs[kMarkIndex], 0x1234);
   EXPECT_EQ(again.Image()->chip.memory[kDisplayMemorySize - 1], 0x5A);
 }
 
 TEST_F(BoardFileTest, TwoMappingsShareOneBoard) {
+  std::string why;
   BoardFile first;
   BoardFile second;
-  ASSERT_TRUE(first.Open(path_));
-  ASSERT_TRUE(second.Open(path_));
+  ASSERT_TRUE(first.Open(path_, &why));
+  ASSERT_TRUE(second.Open(path_, &why));
   first.Image()->chip.regs[kMarkIndex] = 0x4321;
   EXPECT_EQ(second.Image()->chip.regs[kMarkIndex], 0x4321);
 }
 
-TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
-  {
+// A board image of another build (truncated, another version, oversized) or an empty file
+// becomes a fresh board; a file that is not a board image is refused and left as it was.
+TEST_F(BoardFileTest, OnlyBoardImagesAndEmptyFilesAreTaken) {
+  std::string why;
+  auto marked = [&](auto change) {
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
+    EXPECT_TRUE(board.Open(path_, &why)) << why;
     board.Image()->chip.regs[kMarkIndex] = 0x1234;
-  }
-  // Truncated: the header is intact but the rest is missing.
-  ASSERT_EQ(truncate(path_.c_str(), 100), 0);
-  {
+    change(board.Image());
+  };
+  auto freshBoard = [&] {
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
+    EXPECT_TRUE(board.Open(path_, &why)) << why;
     EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
     EXPECT_EQ(board.Image()->chip.regs[kMarkIndex], 0);
-    EXPECT_EQ(board.Image()->chip.regs[0x0040 / 2], 0x0001);
-    board.Image()->chip.regs[kMarkIndex] = 0x1234;
-    std::memcpy(board.Image()->magic, "GARBAGE", 8);  // right size, wrong content
-  }
-  {
+    EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
+  };
+  marked([&](BoardImage*) { ASSERT_EQ(truncate(path_.c_str(), 100), 0); });
+  freshBoard();
+  marked([](BoardImage* image) { image->version = 99; });
+  freshBoard();
+  marked([&](BoardImage*) { ASSERT_EQ(truncate(path_.c_str(), sizeof(BoardImage) + 4096), 0); });
+  freshBoard();
+  WriteFile("", 0);
+  freshBoard();
+
+  for (const std::string& foreign :
+       {std::string("hello\n"), std::string(sizeof(BoardImage), 'G')}) {
+    WriteFile(foreign.data(), foreign.size());
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(board.Image()->chip.regs[kMarkIndex], 0);
-    board.Image()->version = 99;
+    EXPECT_FALSE(board.Open(path_, &why));
+    EXPECT_EQ(why, "'" + path_ + "' is not a board image; it is left as it is");
+    EXPECT_EQ(FileSize(), static_cast<off_t>(foreign.size()));
   }
-  {
-    BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(board.Image()->version, 2u);
-  }
-  ASSERT_EQ(truncate(path_.c_str(), sizeof(BoardImage) + 4096), 0);
-  {
-    BoardFile board;
-    ASSERT_TRUE(board.Open(path_));
-    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
-  }
-  WriteFile("", 0);  // empty
-  BoardFile board;
-  ASSERT_TRUE(board.Open(path_));
-  EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
 }
 
-TEST_F(BoardFileTest, UnusablePathsFailCleanly) {
+TEST_F(BoardFileTest, UnusablePathsFailNamingTheFileAndTheCause) {
   BoardFile board;
-  EXPECT_FALSE(board.Open(dir_ + "/no/such/dir/board.img"));
-  EXPECT_FALSE(board.Open(dir_));  // a directory
+  std::string why;
+  EXPECT_FALSE(board.Open(dir_ + "/no/such/dir/board.img", &why));
+  EXPECT_EQ(why, "Cannot open the board file '" + dir_ +
+                     "/no/such/dir/board.img': No such file or directory");
+  EXPECT_FALSE(board.Open(dir_, &why));  // a directory
+  EXPECT_EQ(why, "Cannot open the board file '" + dir_ + "': Is a directory");
   EXPECT_EQ(board.Image(), nullptr);
 }
 

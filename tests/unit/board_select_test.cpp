@@ -107,8 +107,11 @@ TEST(BoardRoute, RouteFollowsVornBoard) {
 TEST(LibusbPipes, MissingBridgeFailsCleanly) {
   EXPECT_FALSE(LibusbBridgePresent("FFFF:FFFE"));
   EXPECT_FALSE(LibusbBridgePresent("not ids"));
-  EXPECT_FALSE(LibusbPipes.open("FFFF:FFFE"));
-  EXPECT_FALSE(LibusbPipes.open("zz"));
+  std::string why;
+  EXPECT_FALSE(LibusbPipes.open("FFFF:FFFE", &why));
+  EXPECT_NE(why.find("ffff:fffe"), std::string::npos) << why;
+  EXPECT_FALSE(LibusbPipes.open("zz", &why));
+  EXPECT_NE(why.find("'zz'"), std::string::npos) << why;
   EXPECT_FALSE(LibusbPipes.pipeInfo());
   uint8_t byte = 0;
   EXPECT_LT(LibusbPipes.send(kPacketPipe, &byte, 1), 0);
@@ -119,7 +122,8 @@ TEST(LibusbPipes, MissingBridgeFailsCleanly) {
   testing::internal::CaptureStdout();
   EXPECT_FALSE(UsbTransportOpen(&LibusbPipes, "FFFF:FFFE", 0, 2, usbInfo));
   std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nUsb Transport: Failed to Open Driver ");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "\nUsb Transport: No USB bridge ffff:fffe is attached\n");
 }
 
 }  // namespace

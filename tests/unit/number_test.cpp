@@ -44,9 +44,29 @@ TEST(NumberLiterals, EmptyTextIsZero) {
   EXPECT_EQ(Arg(""), 0u);
 }
 
-TEST(NumberLiterals, OverlongLiteralsKeepTheLow32Bits) {
-  EXPECT_EQ(Arg("1FFFFFFFF"), 0xFFFFFFFFu);
-  EXPECT_EQ(Arg("123456789ABCDEF0"), 0x9ABCDEF0u);
+// A literal wider than 32 bits is refused, never cut to its low bits; leading zeros are fine.
+TEST(NumberLiterals, LiteralsWiderThan32BitsAreRefused) {
+  struct Row {
+    const char* text;
+    bool fits;
+  };
+  const Row rows[] = {
+      {"FFFFFFFF", true},
+      {"000000000000FFFFFFFFh", true},
+      {"1FFFFFFFF", false},
+      {"123456789ABCDEF0", false},
+      {"4294967295t", true},
+      {"4294967296t", false},
+      {"37777777777o", true},
+      {"40000000000o", false},
+      {"11111111111111111111111111111111i", true},
+      {"100000000000000000000000000000000i", false},
+  };
+  for (const Row& row : rows) {
+    uint32_t n = 7;
+    EXPECT_EQ(ArgToNum(row.text, 16, &n), row.fits ? 0 : -1) << row.text;
+    if (!row.fits) EXPECT_EQ(n, 7u) << row.text;
+  }
 }
 
 TEST(NumberLiterals, NonLiteralsFailWithoutTouchingTheOutput) {
