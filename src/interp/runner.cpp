@@ -27,7 +27,6 @@ struct Section {
 
 struct ScriptContext {
   std::string text;      // the whole file, at most kScriptTextSize - 1 characters
-  std::string path;      // the file as it was opened
   size_t position = 0;   // where the next line starts; GOTO moves it
   size_t lineBegin = 0;  // where the line that runs now starts
   std::vector<Section> sections;
@@ -291,7 +290,6 @@ bool RunScript(bool reportMissing, int argc, ArgSlot* argv, Value* result) {
   if (!readable) return false;
   ScriptContext* ctx = PushContext(argc, argv);
   ctx->text = std::move(text);
-  ctx->path = lastTried;
   ScanSections(ctx);
   ReportDuplicateSections(*ctx);
   bool completed = RunEarlyVerbose(ctx->text) && RunLines(ctx);
@@ -329,7 +327,7 @@ std::string ScriptLineText() {
   const ScriptContext* ctx = Runner.current;
   if (ctx == nullptr) return "";
   return " in line " + std::to_string(LineNumberAt(ctx->text, ctx->lineBegin)) + " of '" +
-         ctx->path + "'";
+         ctx->args[0] + "'";
 }
 
 bool EscapeOrEndOfInput() {

@@ -41,6 +41,6 @@ bool EscapePressed();
 // that a loop waiting on input that will never come ends as ESC would end it.
 bool EscapeOrEndOfInput();
 
-// Where the running script stands, for the messages of refused lines: " in line N of 'PATH'",
-// or empty at the prompt.
+// Where the running script stands, for the messages of refused lines: " in line N of 'NAME'"
+// with the script's name as it was typed, or empty at the prompt.
 std::string ScriptLineText();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/helper.h"
+#include "chipdef/display_memory.h"
 #include "console/output.h"
 #include "hal/hal.h"
 #include "lang/chip_tokens.h"
@@ -209,6 +210,10 @@ int AccessMemory(const Bracketed& b, uint32_t* v, bool write, bool show, const c
   if (b.array != Array::kSys && !qvIsAcquired()) return Fail(message, kNoController, 1);
   const MemoryWindow& w = WindowOf(b.array);
   uint32_t width = b.width != 0 ? b.width : 8;
+  // Display memory is reached only inside its bounds, at addresses aligned to the width.
+  if (b.array == Array::kDisp && !DisplayRangeValid(address, width / 8, width / 8)) {
+    return Fail(message, kNoAccess, b.contentsColumn);
+  }
   bool ok = write ? w.write(address, width, *v) : w.read(address, width, v);
   if (!ok) return Fail(message, kNoAccess, b.contentsColumn);
   if (show) {

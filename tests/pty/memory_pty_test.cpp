@@ -33,6 +33,34 @@ TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   t.Type("d16 10 L3");
   t.Key(kEnter);
   ASSERT_TRUE(t.WaitFor("00000010:  0013 0000 0000"));
+
+  // A step past the end of display memory rings the bell and stays at the last location.
+  t.Type("w8 fffff");
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("000FFFFF:  00  '.'>"));
+  t.Key(" ");
+  ASSERT_TRUE(t.WaitFor("000FFFFF:  00  '.'>", 2));
+  t.Type("q");
+  t.Quiet();
+  EXPECT_EQ(t.Shown().bells, 2);
+  t.Type("q");
+  t.Key(kEnter);
+  int status = t.Wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A search that would take many seconds (every candidate matches all but the last of 101 values)
+// is stopped by ESC, and the prompt comes back.
+TEST(LongRanges, EscStopsASearch) {
+  Vorn t;
+  t.Type("f8 0 L100000 41");
+  t.Key(kEnter);
+  ASSERT_TRUE(t.WaitFor("=", 2));  // keys typed during the fill would be looked at for ESC
+  t.Type("s8 0 L100000 \"" + std::string(100, 'A') + "B\"");
+  t.Key(kEnter);
+  t.Quiet();
+  t.Key(kEsc);
+  ASSERT_TRUE(t.WaitFor("ERROR: Search stopped with ESC."));
   t.Type("q");
   t.Key(kEnter);
   int status = t.Wait();

@@ -65,7 +65,9 @@ TEST(NumberLiterals, LiteralsWiderThan32BitsAreRefused) {
   for (const Row& row : rows) {
     uint32_t n = 7;
     EXPECT_EQ(ArgToNum(row.text, 16, &n), row.fits ? 0 : -1) << row.text;
-    if (!row.fits) EXPECT_EQ(n, 7u) << row.text;
+    if (!row.fits) {
+      EXPECT_EQ(n, 7u) << row.text;
+    }
   }
 }
 
