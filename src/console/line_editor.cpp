@@ -284,8 +284,7 @@ char* ReadEditedLine(char* buffer, size_t size, KeyFilter filter, bool useHistor
   Editor editor(size - 1, useHistory);
   bool afterTab = false;
   for (;;) {
-    // The read shows the prompt and the echo so far once the terminal is in raw mode, so that
-    // no key is typed (and echoed) in cooked mode.
+    ConsoleFlush();
     int key = ConsoleReadKey();
     if (ConsoleAtEnd()) {
       ConsoleWrite("\n");

@@ -94,7 +94,7 @@ bool Acquire() {
   if (route.pipes == nullptr) return false;
   UsbTransport.announce = !route.quiet;
   return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
-                          qvHclData.usbInfo);
+                          halRecord().usbInfo);
 }
 
 uint32_t InitialiseRegisters() {
@@ -102,7 +102,7 @@ uint32_t InitialiseRegisters() {
     HalAssert("qvInitializeController() called but controller not acquired.");
     return 0;
   }
-  WriteRegisterTable(qvHclData);
+  WriteRegisterTable(halRecord());
   return 1;
 }
 

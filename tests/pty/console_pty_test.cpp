@@ -9,61 +9,40 @@ struct Editor : Terminal {
   explicit Editor(const char* size = "256") : Terminal({EDITOR_DRIVER, size}) {
     EXPECT_TRUE(Started());
     EXPECT_TRUE(WaitFor("="));
+    EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
   }
 };
 
+// "f" and "g" find the line full; a control key with no use rings the bell.
 TEST(LineEditor, InsertsAtTheCursorAndIgnoresKeysAtAFullLine) {
   Editor t("6");  // room for 5 characters
-  t.Type("ac");
-  t.Key(kLeft);
-  t.Type("b");
-  t.Key(kRight);
-  t.Type("defg");  // "f" and "g" find the line full
-  t.Key(kLeft);
-  t.Key(kLeft);
-  t.Type("X");
-  t.Key("\x01");  // a control key with no use rings the bell
+  t.Press({"ac", kLeft, "b", kRight, "defg", kLeft, kLeft, "X", "\x01"});
   EXPECT_EQ(t.Enter(), "abcde");
   EXPECT_EQ(t.Shown().Row(0), "=abcde");
   EXPECT_EQ(t.Shown().bells, 1);
 }
 
+// Ctrl+W and Ctrl+Backspace take the word, then the blanks before it; in the middle of the line
+// only the word before the cursor goes.
 TEST(LineEditor, BackspaceAndDeleteWordRedrawWithoutLeftovers) {
   Editor t;
-  t.Type("one two  three");
-  t.Key(kBackspace);
+  t.Press({"one two  three", kBackspace});
   EXPECT_TRUE(t.WaitForScreen("=one two  thre"));
-  t.Key(kCtrlW);  // the word, then the blanks before it
-  t.Key(kCtrlBackspace);
-  t.Type("X");
+  t.Press({kCtrlW, kCtrlBackspace, "X"});
   EXPECT_EQ(t.Enter(), "oneX");
   EXPECT_EQ(t.Shown().Row(0), "=oneX");
-
-  // In the middle of the line only the word before the cursor goes.
-  t.Type("alpha beta gamma");
-  for (int i = 0; i < 6; i++) t.Key(kLeft);
-  t.Key(kCtrlW);
-  t.Type("Z");
-  t.Key(kBackspace);
-  t.Key(kBackspace);
-  t.Type("A");
+  t.Press({"alpha beta gamma", kLeft, kLeft, kLeft, kLeft, kLeft, kLeft, kCtrlW, "Z", kBackspace,
+           kBackspace, "A"});
   EXPECT_EQ(t.Enter(), "alphA gamma");
   EXPECT_EQ(t.Shown().Row(2), "=alphA gamma");
   EXPECT_EQ(t.Shown().bells, 0);
 }
 
+// F5, F1, a mouse report, Alt+Q and Alt+Up leave nothing; a non-ASCII character rings the bell.
 TEST(LineEditor, EscClearsTheLineAndUnknownSequencesLeaveNothing) {
   Editor t;
-  t.Type("abc");
-  t.Key(kEsc);
-  t.Type("x");
-  t.Key("\x1b[15~");  // F5
-  t.Key("\x1bOP");    // F1
-  t.Key("\x1b[<0;12;3M");
-  t.Key("\x1bq");       // Alt+Q
-  t.Key("\x1b\x1b[A");  // Alt+Up
-  t.Type("y");
-  t.Key("\xc3\xa9");  // a non-ASCII character: a bell, nothing inserted
+  t.Press({"abc", kEsc, "x", "\x1b[15~", "\x1bOP", "\x1b[<0;12;3M", "\x1bq", "\x1b\x1b[A", "y",
+           "\xc3\xa9"});
   EXPECT_EQ(t.Enter(), "xy");
   EXPECT_EQ(t.Shown().Row(0), "=xy");
   EXPECT_EQ(t.Shown().bells, 1);
@@ -73,93 +52,79 @@ TEST(LineEditor, CtrlRRecallsTheLastLineEntered) {
   Editor t;
   t.Key(kCtrlR);  // nothing entered yet
   EXPECT_EQ(t.Enter(), "");
-  t.Type("first");
-  EXPECT_EQ(t.Enter(), "first");
-  t.Type("second");
-  EXPECT_EQ(t.Enter(), "second");
-  t.Type("typed over");
-  t.Key(kCtrlR);
-  t.Type("!");
+  for (const char* line : {"first", "second"}) {
+    t.Type(line);
+    EXPECT_EQ(t.Enter(), line);
+  }
+  t.Press({"typed over", kCtrlR, "!"});
   EXPECT_EQ(t.Enter(), "second!");
   EXPECT_EQ(t.Shown().Row(-3), "=second!");
 }
 
+// An empty history shows nothing; a repeated line is stored once; from a fresh prompt Up shows
+// the last line; past the oldest, the oldest shows again (and is stored again when entered:
+// a1 a2 a3 a1); past the newest line the position stays.
 TEST(LineEditor, UpAndDownBrowseTheHistory) {
   Editor t;
-  t.Key(kUp);  // an empty history: nothing to show
+  t.Key(kUp);
   EXPECT_EQ(t.Enter(), "");
-  for (const char* line : {"a1", "a2", "a3", "a3"}) {  // the repeated line is stored once
+  for (const char* line : {"a1", "a2", "a3", "a3"}) {
     t.Type(line);
     EXPECT_EQ(t.Enter(), line);
   }
-  t.Type("some long text");
-  t.Key(kUp);  // from a fresh prompt: the last line entered
+  t.Press({"some long text", kUp});
   EXPECT_EQ(t.Enter(), "a3");
   EXPECT_EQ(t.Shown().Row(-3), "=a3");
-  for (int i = 0; i < 4; i++) t.Key(kUp);  // the oldest line shows again at the end
-  EXPECT_EQ(t.Enter(), "a1");              // and is stored again: a1 a2 a3 a1
-  t.Key(kUp);
-  t.Key(kUp);
-  t.Key(kUp);
-  t.Key(kDown);
+  t.Press({kUp, kUp, kUp, kUp});
+  EXPECT_EQ(t.Enter(), "a1");
+  t.Press({kUp, kUp, kUp, kDown});
   EXPECT_EQ(t.Enter(), "a3");
-  t.Key(kUp);
-  t.Key(kDown);  // past the newest line the position stays
+  t.Press({kUp, kDown});
   EXPECT_EQ(t.Enter(), "a3");
 }
 
+// Right stops at the end of the line, Left at its start; Del on an empty line does nothing.
 TEST(LineEditor, LeftRightAndDelStayInsideTheLine) {
   Editor t;
-  t.Type("abcd");
-  t.Key(kLeft);
-  t.Key(kLeft);
-  t.Key(kDel);
-  for (int i = 0; i < 3; i++) t.Key(kRight);  // one past the end is not taken
-  t.Type("X");
+  t.Press({"abcd", kLeft, kLeft, kDel, kRight, kRight, kRight, "X"});
   for (int i = 0; i < 10; i++) t.Key(kLeft);
-  t.Type("Y");
-  t.Key(kDel);
+  t.Press({"Y", kDel});
   EXPECT_EQ(t.Enter(), "YbdX");
   EXPECT_EQ(t.Shown().Row(0), "=YbdX");
-  t.Key(kDel);  // on an empty line
-  t.Type("z");
+  t.Press({kDel, "z"});
   EXPECT_EQ(t.Enter(), "z");
 }
 
+// One match gives the name and a blank; the first word is never completed, and rings no bell;
+// no match rings it.
 TEST(LineEditor, TabCompletesTheWordAfterTheLastBlank) {
   Editor t;
-  t.Type("set pip1w");
-  t.Key(kTab);  // one match: the name and a blank
-  t.Type("1");
+  t.Press({"set pip1w", kTab, "1"});
   EXPECT_EQ(t.Enter(), "set pip1width 1");
   EXPECT_EQ(t.Shown().Row(0), "=set pip1width 1");
-
-  t.Type("pip1w");  // the first word is never completed, and rings no bell
-  t.Key(kTab);
-  t.Type(" x pix");
-  t.Key(kTab);  // no match: the bell
+  t.Press({"pip1w", kTab, " x pix", kTab});
   EXPECT_EQ(t.Enter(), "pip1w x pix");
   EXPECT_EQ(t.Shown().bells, 1);
 }
 
+// TAB extends to the common beginning and lists at once; when the word already is the common
+// beginning, the first TAB does nothing and the second lists, the newer name first.
 TEST(LineEditor, TabWithSeveralMatchesExtendsAndLists) {
   Editor t;
-  t.Type("x pi");
-  t.Key(kTab);  // extends to the common beginning and lists at once
+  t.Press({"x pi", kTab});
   ASSERT_TRUE(t.WaitFor("=x pip", 2));
   EXPECT_TRUE(t.Shown().Shows("pip1height"));
   EXPECT_TRUE(t.Shown().Shows("pip2width"));
   t.Type("1");
   ASSERT_TRUE(t.WaitForScreen("=x pip1"));
-  t.Key(kTab);  // "pip1" is already the common beginning: the first TAB does nothing
+  t.Key(kTab);
   t.Quiet();
   EXPECT_EQ(t.Shown().Row(-1), "=x pip1");
-  t.Key(kTab);  // the second lists
+  t.Key(kTab);
   ASSERT_TRUE(t.WaitFor("=x pip1", 2));
-  EXPECT_EQ(t.Shown().Row(-2), "");
-  EXPECT_EQ(t.Shown().Row(-3), "");
+  for (int row : {-2, -3}) EXPECT_EQ(t.Shown().Row(row), "");
   EXPECT_EQ(t.Shown().Row(-4), "pip1width");
-  EXPECT_EQ(t.Shown().Row(-5), "pip1height");  // the newer name first
+  EXPECT_EQ(t.Shown().Row(-5), "pip1height");
   EXPECT_EQ(t.Shown().Row(-6), "=x pip1");
   EXPECT_EQ(t.Enter(), "x pip1");
   EXPECT_EQ(t.Shown().bells, 0);
@@ -167,9 +132,7 @@ TEST(LineEditor, TabWithSeveralMatchesExtendsAndLists) {
 
 TEST(LineEditor, LongListingsAskFirst) {
   Editor t;
-  t.Type("x many");
-  t.Key(kTab);
-  t.Key(kTab);
+  t.Press({"x many", kTab, kTab});
   ASSERT_TRUE(t.WaitFor("12 results found, display? [y/N]"));
   t.Type("n");
   ASSERT_TRUE(t.WaitFor("=x many", 2));
@@ -187,28 +150,18 @@ TEST(KeyNames, DecodesTheTerminalsSequences) {
   Terminal t({EDITOR_DRIVER, "keys"});
   ASSERT_TRUE(t.Started());
   ASSERT_TRUE(t.WaitForLocalModes(ECHO, false));  // no key typed before raw mode
+  // Ctrl+Up is UP; F5 is nothing the program knows and is swallowed whole; the delete-word key
+  // has no name of its own.
   const std::pair<std::string, std::string> kKeys[] = {
-      {kUp, "UP"},
-      {kDown, "DOWN"},
-      {kLeft, "LEFT"},
-      {kRight, "RIGHT"},
-      {"\x1bOH", "HOME"},
-      {"\x1b[F", "END"},
-      {"\x1b[5~", "PGUP"},
-      {"\x1b[6~", "PGDN"},
-      {"\x1b[2~", "INS"},
-      {kDel, "DEL"},
-      {"\x1b[1;5A", "UP"},  // Ctrl+Up
-      {"\x1b[15~", ""},     // F5: nothing the program knows, swallowed whole
-      {kEsc, "ESC"},
-      {kBackspace, "BS"},
-      {kCtrlBackspace, "\x7f"},  // the delete-word key has
-                                 // no name of its own
-      {kTab, "TAB"},
-      {kEnter, "RETURN"},
-      {" ", "SPACE"},
+      {kUp, "UP"},         {kDown, "DOWN"},     {kLeft, "LEFT"},
+      {kRight, "RIGHT"},   {"\x1bOH", "HOME"},  {"\x1b[F", "END"},
+      {"\x1b[5~", "PGUP"}, {"\x1b[6~", "PGDN"}, {"\x1b[2~", "INS"},
+      {kDel, "DEL"},       {"\x1b[1;5A", "UP"}, {"\x1b[15~", ""},
+      {kEsc, "ESC"},       {kBackspace, "BS"},  {kCtrlBackspace, "\x7f"},
+      {kTab, "TAB"},       {kEnter, "RETURN"},  {" ", "SPACE"},
       {"a", "a"},
   };
+
   std::string expected;
   for (const auto& [key, name] : kKeys) {
     t.Key(key);
@@ -223,11 +176,9 @@ TEST(KeyNames, DecodesTheTerminalsSequences) {
 
 TEST(Pager, EscAtTheSecondStopEndsTheRestOfTheLine) {
   Vorn t;
-  t.Type("h 3");
-  t.Key(kEnter);
+  t.Line("h 3");
   ASSERT_TRUE(t.WaitFor("Current Halt setting: 3 lines"));
-  t.Type("flog ? ; q ?");  // a 10-line help, then one more line
-  t.Key(kEnter);
+  t.Line("flog ? ; q ?");  // a 10-line help, then one more line
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
   EXPECT_TRUE(t.Shown().Shows(" FLOG log.txt SET:OFF"));
   EXPECT_FALSE(t.Shown().Shows(" Writes to Filename"));
@@ -244,10 +195,7 @@ TEST(Pager, EscAtTheSecondStopEndsTheRestOfTheLine) {
   EXPECT_EQ(t.Shown().Row(-1), "=");
   EXPECT_EQ(t.Shown().Row(-2), "      OUT - any general output or output from PRINT command");
 
-  t.Type("q");
-  t.Key(kEnter);
-  int status = t.Wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  t.Quit();
   EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
 }
 
@@ -288,8 +236,7 @@ TEST(Terminal, CtrlZHandsTheTerminalBackUntilTheProgramContinues) {
   EXPECT_TRUE(t.WaitForLocalModes(ICANON | ECHO, true));
   t.Signal(SIGCONT);
   EXPECT_TRUE(t.WaitForLocalModes(ECHO, false));
-  t.Type("q ?");
-  t.Key(kEnter);
+  t.Line("q ?");
   ASSERT_TRUE(t.WaitFor("Quit program.\r\n\r\n="));
   EXPECT_EQ(t.Shown().Row(-4), "=q ?");  // echoed once, by the editor alone
 }

@@ -5,16 +5,12 @@ namespace {
 
 TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   Vorn t;
-  t.Type("w 10");
-  t.Key(kEnter);
+  t.Line("w 10");
   ASSERT_TRUE(t.WaitFor("00000010:  0000  '..'>"));
-  t.Type("12");
-  t.Key(kBackspace);  // takes the 2 back off the screen and the value
-  t.Type("3");
-  t.Key(" ");  // writes 13 and moves on
+  // Backspace takes the 2 back off the screen and the value; space writes 13 and moves on.
+  t.Press({"12", kBackspace, "3", " "});
   ASSERT_TRUE(t.WaitFor("00000012:  0000  '..'>"));
-  t.Key(kUp);  // no use here: the bell
-  t.Key(" ");  // no digits: moves on without writing
+  t.Press({kUp, " "});  // Up has no use here: the bell; no digits: moves on without writing
   ASSERT_TRUE(t.WaitFor("00000014:  0000  '..'>"));
   t.Type("-");
   ASSERT_TRUE(t.WaitFor("00000012:  0000  '..'>"));
@@ -26,45 +22,34 @@ TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   EXPECT_TRUE(t.Shown().Shows("00000010:  0000  '..'>13"));
   EXPECT_EQ(t.Shown().bells, 1);
 
-  t.Type("w");  // W without a start opens MODIFY mode where the last one was left
-  t.Key(kEnter);
+  t.Line("w");  // W without a start opens MODIFY mode where the last one was left
   ASSERT_TRUE(t.WaitFor("00000010:  0013  '..'>", 2));
   t.Type("q");
-  t.Type("d16 10 L3");
-  t.Key(kEnter);
+  t.Line("d16 10 L3");
   ASSERT_TRUE(t.WaitFor("00000010:  0013 0000 0000"));
 
   // A step past the end of display memory rings the bell and stays at the last location.
-  t.Type("w8 fffff");
-  t.Key(kEnter);
+  t.Line("w8 fffff");
   ASSERT_TRUE(t.WaitFor("000FFFFF:  00  '.'>"));
   t.Key(" ");
   ASSERT_TRUE(t.WaitFor("000FFFFF:  00  '.'>", 2));
   t.Type("q");
   t.Quiet();
   EXPECT_EQ(t.Shown().bells, 2);
-  t.Type("q");
-  t.Key(kEnter);
-  int status = t.Wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  t.Quit();
 }
 
 // A search that would take many seconds (every candidate matches all but the last of 101 values)
 // is stopped by ESC, and the prompt comes back.
 TEST(LongRanges, EscStopsASearch) {
   Vorn t;
-  t.Type("f8 0 L100000 41");
-  t.Key(kEnter);
+  t.Line("f8 0 L100000 41");
   ASSERT_TRUE(t.WaitFor("=", 2));  // keys typed during the fill would be looked at for ESC
-  t.Type("s8 0 L100000 \"" + std::string(100, 'A') + "B\"");
-  t.Key(kEnter);
+  t.Line("s8 0 L100000 \"" + std::string(100, 'A') + "B\"");
   t.Quiet();
   t.Key(kEsc);
   ASSERT_TRUE(t.WaitFor("ERROR: Search stopped with ESC."));
-  t.Type("q");
-  t.Key(kEnter);
-  int status = t.Wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  t.Quit();
 }
 
 }  // namespace

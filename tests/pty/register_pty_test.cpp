@@ -6,19 +6,14 @@ namespace {
 // A loop without end keeps writing until ESC; the next command then runs as usual.
 void StopsAtEsc(const std::string& command, const std::string& running) {
   Vorn t;
-  t.Type(command);
-  t.Key(kEnter);
+  t.Line(command);
   ASSERT_TRUE(t.WaitFor(running, 3));  // it is still going after three rounds
   t.Send(kEsc);
   // Stopped: the prompt is the last thing shown.
   ASSERT_TRUE(t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; }));
-  t.Type("x 42");
-  t.Key(kEnter);
+  t.Line("x 42");
   ASSERT_TRUE(t.WaitFor("[42] > 0000"));
-  t.Type("q");
-  t.Key(kEnter);
-  int status = t.Wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  t.Quit();
 }
 
 TEST(RegisterLoops, RereadWithoutEndStopsAtEsc) {
@@ -31,10 +26,8 @@ TEST(RegisterLoops, FillWithoutEndStopsAtEsc) {
 
 TEST(RegisterLoops, RereadWithoutEndStopsAtThePagersEsc) {
   Vorn t;
-  t.Type("h 3");
-  t.Key(kEnter);
-  t.Type("xr 40 0");
-  t.Key(kEnter);
+  t.Line("h 3");
+  t.Line("xr 40 0");
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --"));
   t.Key(" ");
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --", 2));

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -126,6 +127,19 @@ class Terminal {
   void Type(const std::string& text) {
     for (char c : text) Key(std::string(1, c));
   }
+  // Keys one after another: a key of its own (a control character, an escape sequence or a
+  // non-ASCII character) as one key, any other text typed letter by letter.
+  void Press(std::initializer_list<std::string> keys) {
+    for (const std::string& k : keys) {
+      bool text = k.size() > 1 && k[0] != '\x1b' && static_cast<unsigned char>(k[0]) < 0x80;
+      text ? Type(k) : Key(k);
+    }
+  }
+  // A line typed and entered.
+  void Line(const std::string& text) {
+    Type(text);
+    Key(kEnter);
+  }
 
   // Reads output until the condition holds; false when it does not within 5 seconds.
   template <typename Condition>
@@ -238,10 +252,17 @@ class Terminal {
   Screen screen_;
 };
 
-// The pager and the terminal's restore, in the program itself.
+// The program itself, at its first prompt.
 struct Vorn : Terminal {
   Vorn() : Terminal({VORN_BINARY}) {
     EXPECT_TRUE(Started());
     EXPECT_TRUE(WaitFor("="));
+    EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
+  }
+  // Q at the prompt ends the program normally.
+  void Quit() {
+    Line("q");
+    int status = Wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
 };

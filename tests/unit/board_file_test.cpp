@@ -1,130 +1,125 @@
 #include "sim/board_file.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
+
+#include "test_support.h"
 
 namespace {
 
 class BoardFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/vorn-board-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    path_ = dir_ + "/board.img";
-  }
-  void TearDown() override {
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
-  }
-  void WriteFile(const void* bytes, size_t len) {
-    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, bytes, len), static_cast<ssize_t>(len));
-    close(fd);
-  }
   off_t FileSize() {
     struct stat info {};
     stat(path_.c_str(), &info);
     return info.st_size;
   }
+  // Opens the board file; the test fails when it cannot.
+  BoardImage* Open(BoardFile& board) {
+    std::string why;
+    EXPECT_TRUE(board.Open(path_, &why)) << why;
+    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
+    return board.Image();
+  }
   // A register value that tells a used board from a fresh one.
-  static constexpr uint32_t kMarkIndex = 0x0042 / 2;
+  static uint16_t& Mark(BoardImage* image) { return image->chip.regs[0x0042 / 2]; }
 
-  std::string dir_;
-  std::string path_;
+  TempDir dir_;
+  std::string path_ = dir_ / "board.img";
 };
 
 TEST_F(BoardFileTest, NewFileStartsInThePowerOnStateAndKeepsChanges) {
-  std::string why;
   {
     BoardFile board;
-    ASSERT_TRUE(board.Open(path_, &why));
-    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
-    EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
-    board.Image()->chip.regs[kMarkIndex] = 0x1234;
-    board.Image()->chip.memory[kDisplayMemorySize - 1] = 0x5A;
+    BoardImage* image = Open(board);
+    EXPECT_EQ(image->chip.regs[0x0208 / 2], 0x8888);
+    Mark(image) = 0x1234;
+    image->chip.memory[kDisplayMemorySize - 1] = 0x5A;
   }
-  BoardFile again;
-  ASSERT_TRUE(again.Open(path_, &why));
-  EXPECT_EQ(again.Image()->chip.regs[kMarkIndex], 0x1234);
-  EXPECT_EQ(again.Image()->chip.memory[kDisplayMemorySize - 1], 0x5A);
+  BoardFile again, second;
+  BoardImage* image = Open(again);
+  EXPECT_EQ(Mark(image), 0x1234);
+  EXPECT_EQ(image->chip.memory[kDisplayMemorySize - 1], 0x5A);
+  // Two mappings share one board.
+  Open(second);
+  Mark(image) = 0x4321;
+  EXPECT_EQ(Mark(second.Image()), 0x4321);
 }
 
-TEST_F(BoardFileTest, TwoMappingsShareOneBoard) {
-  std::string why;
-  BoardFile first;
-  BoardFile second;
-  ASSERT_TRUE(first.Open(path_, &why));
-  ASSERT_TRUE(second.Open(path_, &why));
-  first.Image()->chip.regs[kMarkIndex] = 0x4321;
-  EXPECT_EQ(second.Image()->chip.regs[kMarkIndex], 0x4321);
+TEST_F(BoardFileTest, BoardImagesOfAnotherBuildAndEmptyFilesBecomeNewBoards) {
+  // Each way a board image no longer fits this build: cut or grown (to size, unless negative),
+  // or another version.
+  const struct {
+    const char* what;
+    off_t size;
+    uint32_t version;
+  } spoils[] = {
+      {"truncated", 100, 0},
+      {"other version", -1, 99},
+      {"oversized", sizeof(BoardImage) + 4096, 0},
+      {"empty", 0, 0},
+  };
+  for (const auto& s : spoils) {
+    SCOPED_TRACE(s.what);
+    {
+      BoardFile board;
+      BoardImage* image = Open(board);
+      Mark(image) = 0x1234;
+      image->chip.regs[0x0040 / 2] = 0x0077;
+      if (s.version != 0) image->version = s.version;
+    }
+    if (s.size >= 0) {
+      ASSERT_EQ(truncate(path_.c_str(), s.size), 0);
+    }
+    BoardFile board;
+    BoardImage* image = Open(board);
+    EXPECT_EQ(Mark(image), 0);
+    EXPECT_EQ(image->chip.regs[0x0040 / 2], 0x0001);
+    EXPECT_EQ(image->version, 3u);
+  }
 }
 
-// A board image of another build (truncated, another version, oversized) or an empty file
-// becomes a fresh board; a file that is not a board image is refused and left as it was.
-TEST_F(BoardFileTest, OnlyBoardImagesAndEmptyFilesAreTaken) {
-  std::string why;
-  auto marked = [&](auto change) {
-    BoardFile board;
-    EXPECT_TRUE(board.Open(path_, &why)) << why;
-    board.Image()->chip.regs[kMarkIndex] = 0x1234;
-    change(board.Image());
-  };
-  auto freshBoard = [&] {
-    BoardFile board;
-    EXPECT_TRUE(board.Open(path_, &why)) << why;
-    EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
-    EXPECT_EQ(board.Image()->chip.regs[kMarkIndex], 0);
-    EXPECT_EQ(board.Image()->chip.regs[0x0208 / 2], 0x8888);
-  };
-  marked([&](BoardImage*) { ASSERT_EQ(truncate(path_.c_str(), 100), 0); });
-  freshBoard();
-  marked([](BoardImage* image) { image->version = 99; });
-  freshBoard();
-  marked([&](BoardImage*) { ASSERT_EQ(truncate(path_.c_str(), sizeof(BoardImage) + 4096), 0); });
-  freshBoard();
-  WriteFile("", 0);
-  freshBoard();
-
+// A file given by mistake is never turned into a board: it is refused and left as it was.
+TEST_F(BoardFileTest, FilesThatAreNoBoardImageAreRefusedAndLeftAlone) {
   for (const std::string& foreign :
-       {std::string("hello\n"), std::string(sizeof(BoardImage), 'G')}) {
-    WriteFile(foreign.data(), foreign.size());
+       {std::string("my notes\n"), std::string(sizeof(BoardImage), 'G')}) {
+    std::ofstream(path_, std::ios::binary) << foreign;
     BoardFile board;
+    std::string why;
     EXPECT_FALSE(board.Open(path_, &why));
     EXPECT_EQ(why, "'" + path_ + "' is not a board image; it is left as it is");
     EXPECT_EQ(FileSize(), static_cast<off_t>(foreign.size()));
+    EXPECT_EQ(board.Image(), nullptr);
   }
 }
 
 TEST_F(BoardFileTest, UnusablePathsFailNamingTheFileAndTheCause) {
   BoardFile board;
   std::string why;
-  EXPECT_FALSE(board.Open(dir_ + "/no/such/dir/board.img", &why));
-  EXPECT_EQ(why, "Cannot open the board file '" + dir_ +
-                     "/no/such/dir/board.img': No such file or directory");
-  EXPECT_FALSE(board.Open(dir_, &why));  // a directory
-  EXPECT_EQ(why, "Cannot open the board file '" + dir_ + "': Is a directory");
+  EXPECT_FALSE(board.Open(dir_ / "no/such/dir/board.img", &why));
+  EXPECT_EQ(why, "Cannot open the board file '" + dir_ / "no/such/dir/board.img" +
+                     "': No such file or directory");
+  EXPECT_FALSE(board.Open(dir_.Path(), &why));  // a directory
+  EXPECT_EQ(why, "Cannot open the board file '" + dir_.Path() + "': Is a directory");
   EXPECT_EQ(board.Image(), nullptr);
 }
 
 TEST(BoardFilePath, DefaultPathFollowsQdxboardAndRuntimeDir) {
-  setenv("XDG_RUNTIME_DIR", "/run/user/test", 1);
-  unsetenv("QDXBOARD");
+  ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/test");
+  ScopedEnv board("QDXBOARD", nullptr);
   EXPECT_EQ(DefaultBoardPath(), "/run/user/test/vorn-board-default.img");
-  setenv("QDXBOARD", "2", 1);
+  board.Set("2");
   EXPECT_EQ(DefaultBoardPath(), "/run/user/test/vorn-board-2.img");
-  setenv("QDXBOARD", "../x", 1);
+  board.Set("../x");
   EXPECT_EQ(DefaultBoardPath(), "/run/user/test/vorn-board-.._x.img");
-  unsetenv("XDG_RUNTIME_DIR");
+  runtime.Set(nullptr);
   EXPECT_EQ(DefaultBoardPath(), "/tmp/vorn-board-.._x.img");
-  unsetenv("QDXBOARD");
 }
 
 }  // namespace

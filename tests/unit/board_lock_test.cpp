@@ -7,80 +7,37 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "sim/sim_pipe.h"
+#include "test_support.h"
 #include "transport/usb_transport.h"
 
 namespace {
 
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
-
 class BridgeLockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/vorn-lock-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", dir_.c_str());
-    board_ = std::make_unique<ScopedEnv>("QDXBOARD", "locktest");
-    BridgeLockClose();
-  }
+  void SetUp() override { BridgeLockClose(); }
   void TearDown() override {
     BridgeLockClose();
     unlink(BridgeLockPath().c_str());
-    unlink((dir_ + "/board.img").c_str());
-    board_.reset();
-    runtime_.reset();
-    rmdir(dir_.c_str());
   }
-  std::string dir_;
-  std::unique_ptr<ScopedEnv> runtime_;
-  std::unique_ptr<ScopedEnv> board_;
+  TempDir dir_;
+  ScopedEnv runtime_{"XDG_RUNTIME_DIR", dir_.Path().c_str()};
+  ScopedEnv board_{"QDXBOARD", "locktest"};
 };
 
 TEST(BridgeLockName, CompletedWithQdxboard) {
-  {
-    ScopedEnv board("QDXBOARD", "2");
-    EXPECT_EQ(BridgeLockName(), "77926MGEMutex2");
-  }
-  {
-    ScopedEnv board("QDXBOARD", nullptr);
-    EXPECT_EQ(BridgeLockName(), "77926MGEMutex(null)");
-    ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-    EXPECT_EQ(BridgeLockPath(), "/tmp/77926MGEMutex(null)");
-  }
-  ScopedEnv board("QDXBOARD", "a/b");
-  ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/7");
+  ScopedEnv board("QDXBOARD", "2");
+  ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  EXPECT_EQ(BridgeLockName(), "77926MGEMutex2");
+  board.Set(nullptr);
+  EXPECT_EQ(BridgeLockName(), "77926MGEMutex(null)");
+  EXPECT_EQ(BridgeLockPath(), "/tmp/77926MGEMutex(null)");
+  board.Set("a/b");
+  runtime.Set("/run/user/7");
   EXPECT_EQ(BridgeLockPath(), "/run/user/7/77926MGEMutexa_b");
 }
 
@@ -134,13 +91,12 @@ TEST_F(BridgeLockTest, OtherProcessWaitsNamingTheHolderAndADeadHolderReleasesIt)
   }
   char byte = 0;
   ASSERT_EQ(read(toParent[0], &byte, 1), 1);
-  testing::internal::CaptureStdout();
+  StartCapture();
   auto start = std::chrono::steady_clock::now();
   BridgeLock(true);
   auto waited = std::chrono::steady_clock::now() - start;
   BridgeLock(false);
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(Captured(),
             "Waiting for the board lock (held by process " + std::to_string(child) + ")...\n");
   EXPECT_GE(waited, std::chrono::milliseconds(2000));
   int status = 0;
@@ -153,8 +109,7 @@ TEST_F(BridgeLockTest, OtherProcessWaitsNamingTheHolderAndADeadHolderReleasesIt)
 // data, as the HAL does. Without the lock, the other process could move the address between the
 // two; with it, every word arrives where it was meant to go.
 TEST_F(BridgeLockTest, TwoProcessesWritingOneBoardUnderTheLockNeverInterleave) {
-  const std::string path = dir_ + "/board.img";
-  const uint8_t usbInfo[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
+  const std::string path = dir_ / "board.img";
   constexpr int kRounds = 400;
   constexpr uint32_t kWords = 16;
   auto writer = [&](uint16_t tag, uint32_t base) {
@@ -169,8 +124,8 @@ TEST_F(BridgeLockTest, TwoProcessesWritingOneBoardUnderTheLockNeverInterleave) {
       UsbBlockWrite(kRegMemPort, kWords * 2, 2, words.data());
     }
   };
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(UsbTransportOpen(&SimPipes, path.c_str(), 0, 2, usbInfo));
+  StartCapture();
+  ASSERT_TRUE(UsbTransportOpen(&SimPipes, path.c_str(), 0, 2, kUsbInfo));
   pid_t child = fork();
   if (child == 0) {
     writer(0x8000, 0x80000);
@@ -179,7 +134,7 @@ TEST_F(BridgeLockTest, TwoProcessesWritingOneBoardUnderTheLockNeverInterleave) {
   writer(0x0000, 0x00000);
   int status = 0;
   waitpid(child, &status, 0);
-  testing::internal::GetCapturedStdout();
+  Captured();
   ASSERT_TRUE(WIFEXITED(status));
 
   // The last round of each writer at each of its 64 places reads back intact.

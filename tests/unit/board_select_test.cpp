@@ -1,14 +1,11 @@
 #include "board/board_select.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "sim/sim_pipe.h"
+#include "test_support.h"
 #include "transport/libusb_pipe.h"
 #include "transport/usb_transport.h"
 
@@ -76,28 +73,24 @@ TEST(BoardRoute, AutoFallsBackToTheSimulatedBoardAndSaysSo) {
   if (LibusbBridgePresent("")) GTEST_SKIP() << "a bridge is attached";
   BoardRoute route;
   std::string error;
-  testing::internal::CaptureStdout();
+  StartCapture();
   ASSERT_TRUE(ChooseBridge(Parse("auto"), &route, &error));
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "!!!!! No board found: using the simulated 77Q41 board.\n");
+  EXPECT_EQ(Captured(), "!!!!! No board found: using the simulated 77Q41 board.\n");
   EXPECT_EQ(route.pipes, &SimPipes);
   EXPECT_EQ(route.target, "");
 }
 
 TEST(BoardRoute, RouteFollowsVornBoard) {
-  testing::internal::CaptureStdout();
-  setenv("VORN_BOARD", "sim:/tmp/board.img", 1);
+  StartCapture();
+  ScopedEnv board("VORN_BOARD", "sim:/tmp/board.img");
   BoardRoute route = ChooseBoardRoute();
   EXPECT_EQ(route.pipes, &SimPipes);
   EXPECT_EQ(route.target, "/tmp/board.img");
-  setenv("VORN_BOARD", "pci", 1);
+  board.Set("pci");
   EXPECT_EQ(ChooseBoardRoute().pipes, nullptr);
-  setenv("VORN_BOARD", "mem:FE000000", 1);
+  board.Set("mem:FE000000");
   EXPECT_EQ(ChooseBoardRoute().pipes, nullptr);
-  unsetenv("VORN_BOARD");
-  std::fflush(stdout);
-  std::string printed = testing::internal::GetCapturedStdout();
+  std::string printed = Captured();
   EXPECT_NE(printed.find("!!!!! VORN_BOARD=pci is not understood"), std::string::npos);
   EXPECT_NE(printed.find("not supported yet"), std::string::npos);
 }
@@ -118,12 +111,9 @@ TEST(LibusbPipes, MissingBridgeFailsCleanly) {
   EXPECT_LT(LibusbPipes.receive(kReplyPipe, &byte, 1, 10), 0);
   LibusbPipes.close();
 
-  const uint8_t usbInfo[6] = {};
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(UsbTransportOpen(&LibusbPipes, "FFFF:FFFE", 0, 2, usbInfo));
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "\nUsb Transport: No USB bridge ffff:fffe is attached\n");
+  StartCapture();
+  EXPECT_FALSE(UsbTransportOpen(&LibusbPipes, "FFFF:FFFE", 0, 2, kUsbInfo));
+  EXPECT_EQ(Captured(), "\nUsb Transport: No USB bridge ffff:fffe is attached\n");
 }
 
 }  // namespace

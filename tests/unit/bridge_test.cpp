@@ -1,43 +1,30 @@
 // The simulated bridge and board, driven through the USB transport as the HAL drives them.
 #include "sim/bridge.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "sim/sim_pipe.h"
+#include "test_support.h"
 #include "transport/usb_transport.h"
 
 namespace {
 
 constexpr uint8_t kChip = 2;  // the interface flags the HAL opens the bridge with
-const uint8_t kUsbInfo[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
 
 class SimBridgeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/vorn-bridge-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    path_ = dir_ + "/board.img";
     BridgeFault = BridgeFaults();
-    testing::internal::CaptureStdout();
+    StartCapture();
     ASSERT_TRUE(UsbTransportOpen(&SimPipes, path_.c_str(), 0, kChip, kUsbInfo));
-    Printed();
+    Captured();
   }
   void TearDown() override {
     BridgeFault = BridgeFaults();
     UsbTransportClose();
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
-  }
-  std::string Printed() {
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
   }
   ChipState& Chip() { return SimBoard()->chip; }
   // Register reads go to index + 1: bit 0 of a bridge address marks a read.
@@ -51,8 +38,8 @@ class SimBridgeTest : public ::testing::Test {
     UsbSingleWrite(kRegMemAddressLow, 2, kChip, (address & 0xFFFE) | (read ? 1 : 0));
   }
 
-  std::string dir_;
-  std::string path_;
+  TempDir dir_;
+  std::string path_ = dir_ / "board.img";
 };
 
 TEST_F(SimBridgeTest, ConfigurationIsKeptByTheBridge) {
@@ -146,7 +133,7 @@ TEST_F(SimBridgeTest, RawAccessReachesTheBridgeScratchAtTheExactAddress) {
 
 TEST_F(SimBridgeTest, InjectedFaultsReachTheCallerAsFailures) {
   uint32_t value = 0;
-  testing::internal::CaptureStdout();
+  StartCapture();
   BridgeFault.dropReplies = 1;
   EXPECT_FALSE(UsbSingleRead(0x0209, 2, kChip, &value));
   EXPECT_EQ(ReadReg(0x0208, 2), 0x8888u);  // the next read is whole again
@@ -162,7 +149,7 @@ TEST_F(SimBridgeTest, InjectedFaultsReachTheCallerAsFailures) {
   BridgeFault.maxTransfer = 64;  // the reply comes in many transfers
   SetMemoryAddress(0, true);
   EXPECT_EQ(UsbBlockRead(kRegMemPort + 1, 1000, kChip, buffer.data()), 1000u);
-  EXPECT_EQ(Printed(),
+  EXPECT_EQ(Captured(),
             "\nUsb Transport: USB T: Read IOCTL failed: NACK 110 (Connection timed out)\n"
             "\nBogus packet received 0x 3\nBogus packet received 0x 3"
             "\nUsb Transport: USB T: Read IOCTL failed: NACK 110 (Connection timed out)\n");

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -11,12 +13,17 @@ class ChipTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ChipFault = ChipFaults();
-    chip_ = std::make_unique<ChipState>();
-    ChipPowerOn(chip_.get());
+    guarded_ = std::make_unique<Guarded>();
+    std::memset(guarded_->after, 0xA5, sizeof guarded_->after);
+    ChipPowerOn(chip());
   }
-  void TearDown() override { ChipFault = ChipFaults(); }
+  void TearDown() override {
+    ChipFault = ChipFaults();
+    // Nothing the chip did reached past its state.
+    for (uint8_t byte : guarded_->after) ASSERT_EQ(byte, 0xA5);
+  }
 
-  ChipState* chip() { return chip_.get(); }
+  ChipState* chip() { return &guarded_->chip; }
   uint16_t Read(uint32_t index) { return ChipRead(chip(), index); }
   void Write(uint32_t index, uint16_t value) { ChipWrite(chip(), index, value, 0xFFFF); }
   void SetAddress(uint32_t address, bool rectangular = false) {
@@ -27,25 +34,15 @@ class ChipTest : public ::testing::Test {
     return static_cast<uint16_t>(chip()->memory[address] | chip()->memory[address + 1] << 8);
   }
 
-  std::unique_ptr<ChipState> chip_;
+  struct Guarded {
+    ChipState chip;
+    uint8_t after[64];
+  };
+  std::unique_ptr<Guarded> guarded_;
 };
 
-TEST_F(ChipTest, PowerOnGivesTheResetValues) {
-  EXPECT_EQ(Read(0x0012), 0x0001);  // PLL_3
-  EXPECT_EQ(Read(0x0014), 0x04D1);  // MISC_CONFIG
-  EXPECT_EQ(Read(0x0040), 0x0001);  // LCD_HT
-  EXPECT_EQ(Read(0x0208), 0x8888);  // ALPHA_RATIO
-  EXPECT_EQ(Read(0x023C), 0xFFFE);  // MAIN_SCROLL_EA_0
-  EXPECT_EQ(Read(0x023E), 0x000F);
-  EXPECT_EQ(Read(0x0274), 0xFFFC);  // PIP1_SCROLL_EA_0
-  EXPECT_EQ(Read(0x02B6), 0x000F);  // PIP2_SCROLL_EA_1
-  EXPECT_EQ(Read(0x0308), 0xFFFF);  // GPIO_PULLDOWN_0
-  EXPECT_EQ(Read(0x030A), 0x00FF);
-  EXPECT_EQ(Read(0x0042), 0x0000);
-  EXPECT_EQ(chip()->badAccesses, 0u);
-}
-
 TEST_F(ChipTest, ReadOnlyIgnoresWritesWriteOnlyReadsZeroUnknownIsCountedOnly) {
+  EXPECT_EQ(chip()->badAccesses, 0u);
   Write(0x018E, 0xFFFF);  // HWC_RAW_STATUS
   Write(0x0A00, 0xFFFF);  // IRQ_STATUS
   EXPECT_EQ(Read(0x018E), 0);
@@ -57,6 +54,11 @@ TEST_F(ChipTest, ReadOnlyIgnoresWritesWriteOnlyReadsZeroUnknownIsCountedOnly) {
   EXPECT_EQ(Read(0x0200), 0x0030);
   Write(0x0180, 0x801C);  // hwcReset reads back as 0
   EXPECT_EQ(Read(0x0180), 0x001C);
+  // The LCD port status (bit 13) reports the port enable (bit 10), whatever is written to it.
+  Write(kRegDisplayMode1, 0x0401);
+  EXPECT_EQ(Read(kRegDisplayMode1), 0x2401);
+  Write(kRegDisplayMode1, 0x2001);
+  EXPECT_EQ(Read(kRegDisplayMode1), 0x0001);
 
   Write(0x0034, 0x1234);  // a register of the sibling product only
   EXPECT_EQ(Read(0x0034), 0);
@@ -265,24 +267,76 @@ TEST_F(HwcTest, DataSwapTurnsBytesAndStuckBusyNeverFinishes) {
   EXPECT_EQ(Read(kRegHostConfig) & 1, 0);
 }
 
+// The state lives in a file any process may have damaged. Every index taken from it is masked
+// on use, so hostile accesses on a damaged state still land inside display memory, and accesses
+// to no register are refused and counted.
 TEST_F(ChipTest, DamagedStateNeverReachesOutsideItself) {
+  uint8_t* memory = chip()->memory;
+  for (uint32_t i = 0; i < kDisplayMemorySize; i++) memory[i] = static_cast<uint8_t>(i * 7 + 1);
+  const std::vector<uint8_t> before(memory, memory + kDisplayMemorySize);
+  const uint32_t badBefore = chip()->badAccesses;
+
+  // The memory port at a wild address: the word at the top of memory, then the wrap to 0.
   chip()->memAddress = 0xFFFFFFFF;
-  chip()->memLineDone = 0xFFFFFFF0;
-  chip()->coefCounter[0] = 0xFF;
-  chip()->hwcBase = 0xFFFFFFFF;
   Write(kRegMemPort, 0x1234);
-  Read(kRegMemPort);
-  Write(kRegPip1ScalerCoef, 1);
+  EXPECT_EQ(MemoryWord(kDisplayMemorySize - 2), 0x1234);
+  EXPECT_EQ(Read(kRegMemPort), before[0] | before[1] << 8);
+
+  // Coefficient counters past their tables write the last entry and start over.
+  chip()->coefCounter[0] = chip()->coefCounter[1] = 0xFF;
+  Write(kRegPip1ScalerCoef, 0x11);
+  Write(kRegPip2ScalerCoef, 0x22);
+  EXPECT_EQ(chip()->coef[0][0][kCoefEntries - 1], 0x11);
+  EXPECT_EQ(chip()->coef[1][0][kCoefEntries - 1], 0x22);
+
+  // A rectangle line that counts itself long done ends after one word; the next line starts a
+  // line offset on (FFFFh + 2 bytes), wrapped round memory.
   Write(kRegRectLineWidth, 0xFFFF);
-  Write(kRegMemAddressHigh, 0xFFFF);
-  uint8_t bytes[8] = {};
-  ChipWriteRepeated(chip(), kRegMemPort, bytes, sizeof bytes);
+  Write(kRegRectLineOffset, 0xFFFF);
+  const uint32_t start = kDisplayMemorySize - 16;
+  const uint32_t next = (start + 0xFFFF + 2) & kDisplayMemoryMask & ~1u;
+  SetAddress(start, true);
+  chip()->memLineDone = 0xFFFFFFF0;
+  const uint8_t line[6] = {0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6};
+  ChipWriteRepeated(chip(), kRegMemPort, line, sizeof line);
+  EXPECT_EQ(MemoryWord(start), 0xC2C1);
+  EXPECT_EQ(MemoryWord(next), 0xC4C3);
+  EXPECT_EQ(MemoryWord(next + 2), 0xC6C5);
+  std::set<uint32_t> touched = {kDisplayMemorySize - 2, start, next, next + 2};
+
+  // The write window with every size at its widest and a wild base, which its start replaces:
+  // pixel n of a row turned by 270 degrees goes n lines of FFFFh bytes up, wrapped into memory.
+  chip()->hwcBase = 0xFFFFFFFF;
   Write(kRegHwcWidth, 0xFFFF);
   Write(kRegHwcHeight, 0xFFFF);
   Write(kRegHwcLineOffset, 0xFFFF);
   Write(kRegHostConfig, 0x0007);
-  for (int i = 0; i < 100; i++) Write(kRegMemPort, 0xAAAA);
-  SUCCEED();
+  std::set<uint32_t> pixels;
+  for (uint32_t n = 0; n < 100; n++) {
+    Write(kRegMemPort, 0xAAAA);
+    pixels.insert((start - n * 0xFFFF) & kDisplayMemoryMask & ~1u);
+  }
+  touched.insert(pixels.begin(), pixels.end());
+
+  // Accesses to no register: beyond the register space, far beyond it, and at an odd index.
+  Write(kRegisterSpace + kRegMemPort, 0x5555);
+  Read(0xFFFFFFFE);
+  Write(kRegMemPort + 1, 0x5555);
+  EXPECT_EQ(chip()->badAccesses, badBefore + 3);
+  EXPECT_EQ(chip()->lastBadIndex, kRegMemPort + 1);
+
+  EXPECT_LT(chip()->memAddress, kDisplayMemorySize);
+  EXPECT_LT(chip()->memLineStart, kDisplayMemorySize);
+  EXPECT_LT(chip()->hwcBase, kDisplayMemorySize);
+  for (uint8_t counter : chip()->coefCounter) EXPECT_LT(counter, kCoefEntries);
+  for (uint32_t at : pixels) EXPECT_EQ(MemoryWord(at), 0xAAAA) << std::hex << at;
+  uint32_t changed = 0;
+  for (uint32_t at = 0; at < kDisplayMemorySize; at++) {
+    if (memory[at] != before[at] && !touched.count(at & ~1u) && changed++ < 5) {
+      ADD_FAILURE() << "display memory changed at " << std::hex << at;
+    }
+  }
+  EXPECT_EQ(changed, 0u);
 }
 
 }  // namespace

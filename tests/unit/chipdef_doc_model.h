@@ -1,4 +1,5 @@
-// Test support: chip models loaded from small documents written in the tests.
+// Test support: chip models loaded from small documents written in the tests, and feature
+// look-up for any model.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,17 @@
 #include <vector>
 
 #include "chipdef/chipdef_base.h"
+
+// The feature of a key; a test failure (and an empty record) when the model has none.
+inline const FeatureRec& FeatureOf(ChipDefBase& m, const char* key) {
+  uint32_t index = 0;
+  static const FeatureRec missing;
+  if (!m.FindFeature(key, &index)) {
+    ADD_FAILURE() << "no feature " << key;
+    return missing;
+  }
+  return m.Features()[index];
+}
 
 // A model loaded from a small document given as one text (split into lines here, as the
 // program feeds its built-in document).
@@ -35,15 +47,7 @@ class DocModel : public ChipDefBase {
   bool FindInRegList(uint32_t, uint32_t*, bool) override { return false; }
   bool GetRegListIndex(uint32_t, uint32_t*) override { return false; }
 
-  const FeatureRec& F(const char* key) {
-    uint32_t index = 0;
-    static const FeatureRec missing;
-    if (!FindFeature(key, &index)) {
-      ADD_FAILURE() << "no feature " << key;
-      return missing;
-    }
-    return Features()[index];
-  }
+  const FeatureRec& F(const char* key) { return FeatureOf(*this, key); }
 
  private:
   std::vector<std::string> lines_;

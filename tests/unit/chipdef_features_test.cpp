@@ -1,15 +1,12 @@
-// Feature values: raw fields, spans, transforms and clamping, list, bool and sequence texts, on
-// the built-in document and on small documents with a register list of their own.
-#include "chipdef/chipdef.h"
+// Feature values on small documents with a register list of their own: raw fields, spans, bool
+// and sequence texts, lookups. The built-in document's features are tested with it.
+#include "chipdef/chipdef_base.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "chipdef/chipdef_base.h"
 #include "chipdef_doc_model.h"
 
 namespace {
@@ -199,116 +196,6 @@ TEST(SmallModelDeathTest, MisuseIsFatal) {
   EXPECT_EXIT(m.GetFieldValue("word"), testing::ExitedWithCode(99), "");
   EXPECT_EXIT(m.GetMin("inv"), testing::ExitedWithCode(99), "");
   EXPECT_EXIT(m.GetNthRegister(true, 0, nullptr, false), testing::ExitedWithCode(99), "");
-}
-
-// ---- the built-in document ----
-
-class Model : public testing::Test {
- protected:
-  ChipDef m;
-};
-
-TEST_F(Model, HdpTransformsAndClamps) {
-  ASSERT_TRUE(m.SetFieldValue("hdp", 0));
-  EXPECT_EQ(m.GetValue("hdp"), 2u);
-  EXPECT_TRUE(m.SetValue("hdp", 640));
-  EXPECT_EQ(m.GetFieldValue("hdp"), 319u);
-  EXPECT_STREQ(m.GetValueText("hdp", true), "640 pixels");
-  EXPECT_FALSE(m.SetValue("hdp", 1));
-  EXPECT_EQ(m.GetFieldValue("hdp"), 0u);
-  EXPECT_FALSE(m.SetValue("hdp", 5000));
-  EXPECT_EQ(m.GetValue("hdp"), 1024u);
-  EXPECT_TRUE(m.SetValueText("hdp", "320"));
-  EXPECT_EQ(m.GetValue("width"), 320u);
-  EXPECT_TRUE(m.SetValue("width", 480));
-  EXPECT_EQ(m.GetValue("hdp"), 480u);
-}
-
-TEST_F(Model, RotateTextCarriesItsUnit) {
-  ASSERT_TRUE(m.SetFieldValue("rotate", 3));
-  EXPECT_EQ(m.GetValue("rotate"), 270u);
-  EXPECT_STREQ(m.GetValueText("rotate", true), "270 degrees");
-  EXPECT_TRUE(m.SetValue("rotate", 90));
-  EXPECT_EQ(m.GetFieldValue("rotate"), 1u);
-}
-
-TEST_F(Model, ListTextsAndLookups) {
-  ASSERT_TRUE(m.SetFieldValue("rgbdatawidth", 5));
-  EXPECT_STREQ(m.GetValueText("rgbdatawidth", true), "[RESERVED SETTING OF 5h]-bit");
-  // A hexadecimal number an entry covers wins over a name.
-  EXPECT_TRUE(m.SetValueText("rgbdatawidth", "4"));
-  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 4u);
-  EXPECT_STREQ(m.GetValueText("rgbdatawidth", true), "24-bit");
-  EXPECT_TRUE(m.SetValueText("rgbdatawidth", "16"));
-  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 2u);
-  EXPECT_TRUE(m.SetValueText("rgbdatawidth", "18-BIT"));
-  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 3u);
-  EXPECT_FALSE(m.SetValueText("rgbdatawidth", "20-bit"));
-  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 3u);
-  EXPECT_TRUE(m.SetValueText("mgedbw", "16-bit"));
-  EXPECT_EQ(m.GetFieldValue("mgedbw"), 2u);
-  EXPECT_TRUE(m.SetValue("rgbdatawidth", 1));
-  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 1u);
-}
-
-TEST_F(Model, SpansAndTheirLimits) {
-  EXPECT_EQ(m.GetMax("main1saddr"), 0xFFFFEu);
-  EXPECT_TRUE(m.SetValue("main1saddr", 0x12344));
-  EXPECT_EQ(m.ReadRegister(0x0240, false), 0x2344u);
-  EXPECT_EQ(m.ReadRegister(0x0242, false), 0x1u);
-  EXPECT_EQ(m.GetValue("main1saddr"), 0x12344u);
-  EXPECT_STREQ(m.GetValueText("main1saddr", true), "00012344h");
-  EXPECT_FALSE(m.SetValue("main1saddr", 0x200000));
-  EXPECT_EQ(m.GetValue("main1saddr"), 0xFFFFEu);
-}
-
-TEST_F(Model, ProductSelectionChangesWhatResolves) {
-  uint32_t q = 0, k = 0;
-  ASSERT_TRUE(m.FindFeature("paneltype", &q));
-  EXPECT_TRUE(m.Features()[q].NeedCode);
-  EXPECT_EQ(m.GetFieldValue("paneltype"), 0u);
-  EXPECT_FALSE(m.RegisterExists(0x0034));
-  EXPECT_FALSE(m.FeatureExists("lcdcmd"));
-  ASSERT_TRUE(m.SelectProduct("77K50"));
-  ASSERT_TRUE(m.FindFeature("paneltype", &k));
-  EXPECT_NE(q, k);
-  EXPECT_EQ(m.Features()[k].Reg, 0x0032u);
-  EXPECT_TRUE(m.RegisterExists(0x0034));
-  EXPECT_TRUE(m.FeatureExists("lcdcmd"));
-  EXPECT_STREQ(m.GetValueText("chipid", true), "77K50");
-  EXPECT_EQ(std::string(m.Record().chipId), "77K50");
-  EXPECT_FALSE(m.SelectProduct("99X99"));
-  EXPECT_STREQ(m.GetValueText("chipid", true), "77K50");
-}
-
-TEST_F(Model, LookupsBySpellingFindTheSameRecord) {
-  uint32_t a = 0, b = 0, c = 0;
-  ASSERT_TRUE(m.FindFeature("MAIN1SADDR", &a));
-  ASSERT_TRUE(m.FindFeature("main1saddr", &b));
-  ASSERT_TRUE(m.FindFeature("Main1SAddr", &c));
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(b, c);
-  EXPECT_EQ(m.Features()[a].KeyName, "main1saddr");
-}
-
-TEST_F(Model, FeaturesEnumerateInDocumentOrderInAnyOrderOfAsking) {
-  std::vector<std::string> keys;
-  const char* key = nullptr;
-  for (uint32_t n = 0; m.GetNthFeature(n, &key); n++) keys.push_back(key);
-  ASSERT_GT(keys.size(), 400u);
-  EXPECT_FALSE(m.GetNthFeature(static_cast<uint32_t>(keys.size()), &key));
-  for (uint32_t n : {7u, 3u, 3u, 200u, 201u, 0u, 450u}) {
-    ASSERT_TRUE(m.GetNthFeature(n, &key));
-    EXPECT_EQ(keys[n], key) << n;
-  }
-  // Each product sees its own features: lcdcmd only the 77K50.
-  EXPECT_EQ(std::count(keys.begin(), keys.end(), "lcdcmd"), 0);
-  ASSERT_TRUE(m.GetNthFeature(10, &key));
-  ASSERT_TRUE(m.SelectProduct("77K50"));
-  std::vector<std::string> other;
-  for (uint32_t n = 0; m.GetNthFeature(n, &key); n++) other.push_back(key);
-  EXPECT_EQ(std::count(other.begin(), other.end(), "lcdcmd"), 1);
-  EXPECT_NE(other.size(), keys.size());
 }
 
 }  // namespace

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "console/output.h"
 #include "interp/dispatch.h"
+#include "interp/session.h"
+#include "test_support.h"
 
 namespace {
 
@@ -62,6 +66,78 @@ TEST(CommandTable, FindCommandReachesTheFirstRowOfEveryName) {
 TEST(CommandTable, HelpSectionsInOrder) {
   const char* keys[] = {"BASIC", "ADVANCED", "SCRIPT", "LANGUAGE1", "LANGUAGE2", "KEYS"};
   for (size_t i = 0; i < kHelpSectionCount; i++) EXPECT_STREQ(HelpSections[i].key, keys[i]);
+}
+
+// "?" after a command word shows that command's help instead of running it, even without the
+// card; the help's first line names the command (the base name of the word).
+TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
+  InstallCommandTable(VornCommands);
+  Shell.CardPresent = false;  // as under /nocard, where "?" still reaches every command
+  const std::pair<const char*, const char*> rows[] = {
+      {"set", " set token    [expression]"},
+      {"r16", " r [Addr1 Addr2 Addr3 ...]"},
+      {"w", " w [StartAddr [Data1 Data2 Data3 Data4 ...]]"},
+      {"f8", " f StartAddr EndAddr|Len Data1 [Data2 Data3 Data4 ...]"},
+      {"d32", " d [StartAddr [EndAddr|Len]]"},
+      {"s", " s StartAddr EndAddr|Len Data1 [Data2 Data3 Data4 ...]"},
+      {"x", " X8  [Index [Data]]"},
+      {"xa", " XA"},
+      {"xb", " XA"},
+      {"xf", " XF   Index Cycles Data1 [Data2 Data3 Data4 ...]"},
+      {"xr8", " XR   Index [Cycles]"},
+      {"xfb", " XFB   Index Cycles Data1 [Data2 Data3 Data4 ...]"},
+      {"xrb", " XRB   Index [Cycles]"},
+      {"bar", " BAR8  n [Index [Data]]"},
+      {"q", "Quit program."},
+      {"help", " ? [regindex|searchtext]"},
+      {"calc", " calc expression"},
+      {"flog", " FLOG Filename [CMD|OUT|SET:ON|OFF]"},
+      {"h", " H [Lines]"},
+      {"run", " RUN foo.txt"},
+      {"runpath", " RUNPATH [path1[ path2 path3 .. pathN]]"},
+      {"goto", " goto sectionname|expression"},
+      {"section", " section sectionname"},
+      {"if", " IF expression [THEN] statements"},
+      {"else", " ELSE statements"},
+      {"while", " WHILE expression [DO] statements"},
+      {"delay", " DELAY time"},
+      {"sleep", " SLEEP time"},
+      {"print", R"( print "Hello world\n"                     = "Hello world" (linewrap))"},
+      {"input", " input LINE|KEY|PEEK"},
+      {"shell", " [$retval =] shell"},
+      {"singlestep", " singlestep [ON|OFF]"},
+      {"verbose", " VERBOSE [CMD:ON|OFF] [OUT:ON|OFF] [SET:ON|OFF]"},
+      {"ver", " VER"},
+      {"init", " INIT [NORESET] [NOREGS] [NOLCDS] [NOLUT] [NOVRAM]"},
+      {"l2a", " L[1|2][A] Index [Red Green Blue] [INIT|ZERO|CYCLE[RED|GREEN|BLUE]]"},
+      {"ps", " PS {ON|OFF}"},
+      {"debug", " Toggle HAL debugging flag."},
+  };
+  for (const auto& [command, firstLine] : rows) {
+    ArgSlot argv[2] = {};
+    std::snprintf(argv[0], sizeof argv[0], "%s", command);
+    std::snprintf(argv[1], sizeof argv[1], "?");
+    Value result;
+    StartCapture();
+    DispatchCommand(2, argv, &result);
+    std::string help = Captured();
+    help.erase(0, help.find_first_not_of('\n'));
+    EXPECT_EQ(help.substr(0, help.find('\n')), firstLine) << command;
+  }
+  Shell.CardPresent = true;
+}
+
+// Commands that reach the board are refused under /nocard (the dispatcher's check of this flag
+// is in the transcripts).
+TEST(CommandTable, CommandsThatReachTheBoardNeedTheCard) {
+  InstallCommandTable(VornCommands);
+  for (const char* name :
+       {"r",   "w",    "f",    "d",    "s",     "x",    "xa",    "xb",    "xf", "xr",  "xfb", "xrb",
+        "bar", "flog", "init", "show", "debug", "draw", "fdump", "fload", "l",  "pll", "ps"}) {
+    const CommandRow* row = nullptr;
+    ASSERT_TRUE(FindCommand(name, &row)) << name;
+    EXPECT_FALSE(row->allowedWithoutCard) << name;
+  }
 }
 
 TEST(MatchNameList, WholeNamesOnly) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 
 #include "lang/number.h"
@@ -50,143 +51,129 @@ class EvaluateTest : public ::testing::Test {
 };
 
 using Err = std::pair<int, std::string>;
+using NumRow = std::pair<const char*, uint32_t>;
+using TextRow = std::pair<const char*, const char*>;
 
-TEST_F(EvaluateTest, OneRowGroupsFromTheRightAndRowsBindByTableOrder) {
-  EXPECT_EQ(Num("8-2-1"), 7u);
-  EXPECT_EQ(Num("10/4/2"), 8u);  // plain literals are hexadecimal
-  EXPECT_EQ(Num("1-2+3"), 2u);   // "+" is looser than "-"
-  EXPECT_EQ(Num("8/2*2"), 2u);   // "/" is looser than "*"
-  EXPECT_EQ(Num("2*3/2"), 3u);
-  EXPECT_EQ(Num("0-1"), 0xFFFFFFFFu);
-  EXPECT_EQ(Num("FFFFFFFF+2"), 1u);
-  EXPECT_EQ(Num("10000*10000"), 0u);
-  EXPECT_EQ(Num("(1+2)*3"), 9u);
-}
-
-TEST_F(EvaluateTest, BracedLookAheadGivesUpTheWholePattern) {
-  EXPECT_EQ(Num("2 ** 3 * 4"), 4096u);  // multiply gives up at "**": 2 ** (3 * 4)
-  EXPECT_EQ(Num("2 ** 10t"), 0x400u);
-  EXPECT_EQ(Num("5 > 3"), 1u);
-  EXPECT_EQ(Num("3 >= 5"), 0u);
-  EXPECT_EQ(Num("3 >= 3"), 1u);
-  EXPECT_EQ(Num("1 < 2"), 1u);
-  EXPECT_EQ(Num("2 <= 1"), 0u);
-  EXPECT_EQ(Num("10 >> 1"), 8u);
-  EXPECT_EQ(Num("1 >>> 1"), 0x80000000u);
-  EXPECT_EQ(Num("FFFFFFFF > 1"), 1u);  // unsigned
-}
-
-TEST_F(EvaluateTest, ShiftsRotationsAndPower) {
+// Rows of one operator row group from the right (plain literals are hexadecimal); "+" is looser
+// than "-" and "/" looser than "*". A braced look-ahead gives up the whole pattern: multiply gives
+// up at "**" in "2 ** 3 * 4". Comparisons are unsigned; a shift count of 32 or more clears, a
+// rotation takes it modulo 32, and powers keep the low 32 bits.
+TEST_F(EvaluateTest, NumberOperators) {
+  const NumRow grouping[] = {{"8-2-1", 7},         {"10/4/2", 8},       {"1-2+3", 2},
+                             {"8/2*2", 2},         {"2*3/2", 3},        {"0-1", ~0u},
+                             {"FFFFFFFF+2", 1},    {"10000*10000", 0},  {"(1+2)*3", 9},
+                             {"2 ** 3 * 4", 4096}, {"2 ** 10t", 0x400}, {"5 > 3", 1},
+                             {"3 >= 5", 0},        {"3 >= 3", 1},       {"1 < 2", 1},
+                             {"2 <= 1", 0},        {"10 >> 1", 8},      {"FFFFFFFF > 1", 1}};
+  const NumRow shifts[] = {{"1 >>> 1", 0x80000000},
+                           {"1 << 20", 0},
+                           {"1 >> 20", 1},
+                           {"1 <<< 21", 2},
+                           {"80000001 >>> 1", 0xC0000000},
+                           {"2 ** 1F", 0x80000000},
+                           {"2 ** 20", 0},
+                           {"3 ** 40t", 0},
+                           {"0 ** 0", 1},
+                           {"~0", ~0u},
+                           {"F0 & 3C | 1 ^ 3", (0xF0u & 0x3Cu) | (1u ^ 3u)}};
+  for (const auto& rows : {std::span<const NumRow>(grouping), std::span<const NumRow>(shifts)}) {
+    for (const auto& [text, value] : rows) EXPECT_EQ(Num(text), value) << text;
+  }
   Set("$a", Value::Number(0x80000000));
   EXPECT_EQ(Num("$a >> 1"), 0x40000000u);
-  EXPECT_EQ(Num("1 << 20"), 0u);   // a count of 32 or more clears
-  EXPECT_EQ(Num("1 >> 20"), 1u);   // the count is taken modulo 32
-  EXPECT_EQ(Num("1 <<< 21"), 2u);  // 33: one step
-  EXPECT_EQ(Num("80000001 >>> 1"), 0xC0000000u);
-  EXPECT_EQ(Num("2 ** 1F"), 0x80000000u);
-  EXPECT_EQ(Num("2 ** 20"), 0u);   // 2^32 keeps its low 32 bits
-  EXPECT_EQ(Num("3 ** 40t"), 0u);  // beyond the 64-bit range
-  EXPECT_EQ(Num("0 ** 0"), 1u);
-  EXPECT_EQ(Num("~0"), 0xFFFFFFFFu);
-  EXPECT_EQ(Num("F0 & 3C | 1 ^ 3"), (0xF0u & 0x3Cu) | (1u ^ 3u));
 }
 
+// Text operators: removal heeds case; counts at or beyond the length leave nothing.
 TEST_F(EvaluateTest, TextOperators) {
   EXPECT_EQ(Num("\"ABC\" == \"abc\""), 1u);
   EXPECT_EQ(Num("\"ABC\" != \"abcd\""), 1u);
-  EXPECT_EQ(Text("\"ab\" + \"cd\""), "abcd");
-  EXPECT_EQ(Text("\"hello\" - \"l\""), "helo");
-  EXPECT_EQ(Text("\"hello\" - \"L\""), "hello");  // removal heeds case
-  EXPECT_EQ(Text("\"hello\" - 2"), "hel");
-  EXPECT_EQ(Text("\"hello\" / 2"), "he");
-  EXPECT_EQ(Text("\"hello\" / \"l\""), "he");
-  EXPECT_EQ(Text("\"hello\" / \"z\""), "hello");
-  EXPECT_EQ(Text("\"hello\" % \"l\""), "lo");
-  EXPECT_EQ(Text("\"hello\" % \"z\""), "hello");
-  EXPECT_EQ(Text("\"hello\" % 2"), "llo");
-  EXPECT_EQ(Text("\"ab\" * 3"), "ababab");
-  EXPECT_EQ(Text("\"ab\" * 0"), "");
-  EXPECT_EQ(Text("\"hello\" << 2"), "llo");
-  EXPECT_EQ(Text("\"hello\" >> 2"), "hel");
-  EXPECT_EQ(Text("\"abcde\" <<< 2"), "cdeab");
-  EXPECT_EQ(Text("\"abcde\" >>> 2"), "deabc");
-  EXPECT_EQ(Text("\"abcde\" >>> 7"), "deabc");
-  EXPECT_EQ(Text("\"\" <<< 3"), "");
-  // Counts at or beyond the length leave nothing.
-  EXPECT_EQ(Text("\"abc\" - 3"), "");
-  EXPECT_EQ(Text("\"abc\" << FFFFFFFF"), "");
-  EXPECT_EQ(Text("\"abc\" >> 4"), "");
-  EXPECT_EQ(Text("\"abc\" % 9"), "");
+  const TextRow rows[] = {
+      {"\"ab\" + \"cd\"", "abcd"},    {"\"hello\" - \"l\"", "helo"}, {"\"hello\" - \"L\"", "hello"},
+      {"\"hello\" - 2", "hel"},       {"\"hello\" / 2", "he"},       {"\"hello\" / \"l\"", "he"},
+      {"\"hello\" / \"z\"", "hello"}, {"\"hello\" % \"l\"", "lo"},   {"\"hello\" % \"z\"", "hello"},
+      {"\"hello\" % 2", "llo"},       {"\"ab\" * 3", "ababab"},      {"\"ab\" * 0", ""},
+      {"\"hello\" << 2", "llo"},      {"\"hello\" >> 2", "hel"},     {"\"abcde\" <<< 2", "cdeab"},
+      {"\"abcde\" >>> 2", "deabc"},   {"\"abcde\" >>> 7", "deabc"},  {"\"\" <<< 3", ""}};
+  const TextRow emptied[] = {
+      {"\"abc\" - 3", ""}, {"\"abc\" << FFFFFFFF", ""}, {"\"abc\" >> 4", ""}, {"\"abc\" % 9", ""}};
+  for (const auto& [text, value] : rows) EXPECT_EQ(Text(text), value) << text;
+  for (const auto& [text, value] : emptied) EXPECT_EQ(Text(text), value) << text;
 }
 
-TEST_F(EvaluateTest, LogicalOperatorsShortCircuit) {
-  EXPECT_EQ(Num("1 ? 5 : $undefined"), 5u);
-  EXPECT_EQ(Num("0 ? $undefined : 6"), 6u);
+// Logical operators short-circuit; a prefix operator after other text leaves it to tighter rows
+// ("~" not at the start, so "!" takes it all); brackets and quotes hide operators, and escapes
+// stay untranslated, a quote after two backslashes still closing.
+TEST_F(EvaluateTest, LogicPrefixesBracketsAndQuotes) {
+  const NumRow rows[] = {{"1 ? 5 : $undefined", 5},
+                         {"0 ? $undefined : 6", 6},
+                         {"0 && $undefined", 0},
+                         {"1 || $undefined", 1},
+                         {"0 and $undefined", 0},
+                         {"5 or $undefined", 1},
+                         {"A xor B", 0},
+                         {"1 XOR 0", 1},
+                         {"1 AnD \"x\"", 1},
+                         {"NOT 0", 1},
+                         {"!\"\"", 1},
+                         {"!5", 0},
+                         {"1 ? 2 : 0 ? 3 : 4", 2},
+                         {"0 ? 2 : 0 ? 3 : 4", 4},
+                         {"1 + not 0", 2},
+                         {"3 * !0", 3},
+                         {"2 ** ~FFFFFFFE", 2},
+                         {"!~0", 0}};
+  const NumRow more[] = {{"~!0", 0xFFFFFFFE},
+                         {"((1))", 1},
+                         {" ( ( 2 + 3 ) ) ", 5},
+                         {"(1+2)*(3+4)", 21},
+                         {"\"a\\\\\" == \"a\\\\\"", 1}};
+  for (const auto& [text, value] : rows) EXPECT_EQ(Num(text), value) << text;
+  for (const auto& [text, value] : more) EXPECT_EQ(Num(text), value) << text;
   EXPECT_EQ(Text("\"\" ? 1 : \"no\""), "no");
-  EXPECT_EQ(Num("0 && $undefined"), 0u);
-  EXPECT_EQ(Num("1 || $undefined"), 1u);
-  EXPECT_EQ(Num("0 and $undefined"), 0u);
-  EXPECT_EQ(Num("5 or $undefined"), 1u);
+  EXPECT_EQ(Text("\"a+b\""), "a+b");
+  EXPECT_EQ(Text("\"a(\" + \")\""), "a()");
+  EXPECT_EQ(Text("\"say \\\"hi\\\" - ok\""), "say \\\"hi\\\" - ok");
   EXPECT_EQ(Error("1 && $undefined"), Err(6, "Unknown token or expression."));
   EXPECT_EQ(Error("0 || $undefined"), Err(6, "Unknown token or expression."));
-  EXPECT_EQ(Num("A xor B"), 0u);
-  EXPECT_EQ(Num("1 XOR 0"), 1u);
-  EXPECT_EQ(Num("1 AnD \"x\""), 1u);
-  EXPECT_EQ(Num("NOT 0"), 1u);
-  EXPECT_EQ(Num("!\"\""), 1u);
-  EXPECT_EQ(Num("!5"), 0u);
-  EXPECT_EQ(Num("1 ? 2 : 0 ? 3 : 4"), 2u);
-  EXPECT_EQ(Num("0 ? 2 : 0 ? 3 : 4"), 4u);
-}
-
-TEST_F(EvaluateTest, PrefixOperatorAfterOtherTextLeavesItToTighterRows) {
-  EXPECT_EQ(Num("1 + not 0"), 2u);
-  EXPECT_EQ(Num("3 * !0"), 3u);
-  EXPECT_EQ(Num("2 ** ~FFFFFFFE"), 2u);
-  EXPECT_EQ(Num("!~0"), 0u);  // "~" is not at the start, so "!" takes it all
-  EXPECT_EQ(Num("~!0"), 0xFFFFFFFEu);
   EXPECT_EQ(Error("2 not 3").second, "Unknown token or expression.");
 }
 
-TEST_F(EvaluateTest, BracketsAndQuotesHideOperators) {
-  EXPECT_EQ(Num("((1))"), 1u);
-  EXPECT_EQ(Num(" ( ( 2 + 3 ) ) "), 5u);
-  EXPECT_EQ(Num("(1+2)*(3+4)"), 21u);
-  EXPECT_EQ(Text("\"a+b\""), "a+b");
-  EXPECT_EQ(Text("\"a(\" + \")\""), "a()");
-  EXPECT_EQ(Text("\"say \\\"hi\\\" - ok\""), "say \\\"hi\\\" - ok");  // escapes stay untranslated
-  EXPECT_EQ(Num("\"a\\\\\" == \"a\\\\\""), 1u);  // a quote after two backslashes still closes
-}
-
+// An error inside an operand points into that operand, through brackets and blanks.
 TEST_F(EvaluateTest, FailuresCarryTheirPosition) {
-  EXPECT_EQ(Error("-1"), Err(1, "Expected an expression here."));
-  EXPECT_EQ(Error("  -1"), Err(3, "Expected an expression here."));
-  EXPECT_EQ(Error("1 ?: 3"), Err(4, "Expected an expression here."));
-  EXPECT_EQ(Error("1 + - 1"), Err(5, "Expected an expression here."));
-  EXPECT_EQ(Error("5+"), Err(1, "Missing an expression after the operator."));
-  EXPECT_EQ(Error("~"), Err(1, "Missing an expression after the operator."));
-  EXPECT_EQ(Error("(5"), Err(1, "Parenthesis mismatch."));
-  EXPECT_EQ(Error("5)"), Err(1, "Parenthesis mismatch."));
-  EXPECT_EQ(Error("5 / 0"), Err(2, "Cannot divide by zero."));
-  EXPECT_EQ(Error("5 % 0"), Err(2, "Cannot divide by zero."));
-  EXPECT_EQ(Error("\"abc\" + 1"), Err(2, "Cannot mix numerical and string values here."));
-  EXPECT_EQ(Error("1 == \"a\""), Err(3, "Cannot mix numerical and string values here."));
-  EXPECT_EQ(Error("\"a\" & 1"), Err(1, "Unexpected string value."));
-  EXPECT_EQ(Error("1 < \"a\""), Err(2, "Unexpected string value."));
-  EXPECT_EQ(Error("1 - \"a\""), Err(2, "Unexpected string value."));
-  EXPECT_EQ(Error("4 / \"a\""), Err(2, "Unexpected string value."));
-  EXPECT_EQ(Error("1 << \"a\""), Err(2, "Unexpected string value."));
-  EXPECT_EQ(Error("~\"a\""), Err(1, "Unexpected string value."));
-  EXPECT_EQ(Error("\"a\" ** 2"), Err(1, "Unexpected string value."));
-  EXPECT_EQ(Error("\"a\" * \"b\""), Err(2, "Expected a numerical value here."));
-  EXPECT_EQ(Error("\"abc"), Err(1, "Invalid string value."));
-  EXPECT_EQ(Error("5.n"), Err(3, "Cannot convert a numerical value to a numerical value."));
-  EXPECT_EQ(Error("5.x"), Err(3, "Unknown format specifier."));
-  EXPECT_EQ(Error("0x10"), Err(1, "Unknown token or expression."));
-  // An error inside an operand points into that operand, through brackets and blanks.
-  EXPECT_EQ(Error("1 + $nope"), Err(5, "Unknown token or expression."));
-  EXPECT_EQ(Error("( 1 + $nope )"), Err(7, "Unknown token or expression."));
-  EXPECT_EQ(Error("1 + (2 * (3 / 0))"), Err(12, "Cannot divide by zero."));
+  struct Row {
+    const char* text;
+    Err error;
+  };
+  const Row rows[] = {
+      {"-1", {1, "Expected an expression here."}},
+      {"  -1", {3, "Expected an expression here."}},
+      {"1 ?: 3", {4, "Expected an expression here."}},
+      {"1 + - 1", {5, "Expected an expression here."}},
+      {"5+", {1, "Missing an expression after the operator."}},
+      {"~", {1, "Missing an expression after the operator."}},
+      {"(5", {1, "Parenthesis mismatch."}},
+      {"5)", {1, "Parenthesis mismatch."}},
+      {"5 / 0", {2, "Cannot divide by zero."}},
+      {"5 % 0", {2, "Cannot divide by zero."}},
+      {"\"abc\" + 1", {2, "Cannot mix numerical and string values here."}},
+      {"1 == \"a\"", {3, "Cannot mix numerical and string values here."}},
+      {"\"a\" & 1", {1, "Unexpected string value."}},
+      {"1 < \"a\"", {2, "Unexpected string value."}},
+      {"1 - \"a\"", {2, "Unexpected string value."}},
+      {"4 / \"a\"", {2, "Unexpected string value."}},
+      {"1 << \"a\"", {2, "Unexpected string value."}},
+      {"~\"a\"", {1, "Unexpected string value."}},
+      {"\"a\" ** 2", {1, "Unexpected string value."}},
+      {"\"a\" * \"b\"", {2, "Expected a numerical value here."}},
+      {"\"abc", {1, "Invalid string value."}},
+      {"5.n", {3, "Cannot convert a numerical value to a numerical value."}},
+      {"5.x", {3, "Unknown format specifier."}},
+      {"0x10", {1, "Unknown token or expression."}},
+      {"1 + $nope", {5, "Unknown token or expression."}},
+      {"( 1 + $nope )", {7, "Unknown token or expression."}},
+      {"1 + (2 * (3 / 0))", {12, "Cannot divide by zero."}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(Error(r.text), r.error) << r.text;
   Value v;
   EXPECT_NE(Evaluate("$nope", &v, nullptr, nullptr), 0);  // the message is optional
 }
@@ -202,16 +189,11 @@ TEST_F(EvaluateTest, TextLiteralsInterpolateBraces) {
   EXPECT_EQ(Text("\"{$self}\""), "{$self}");  // a value is never interpolated again
 }
 
+// Converters apply to primary operands (the converters themselves are tested on their own).
 TEST_F(EvaluateTest, ConvertersOnPrimaryOperands) {
   Set("$var", Value::Number(0x3F));
-  EXPECT_EQ(Text("$var.sh4"), "  3F");
   EXPECT_EQ(Text("$var.st04"), "0063");
-  EXPECT_EQ(Text("$var.si"), "111111");
-  EXPECT_EQ(Text("$var.si08"), "00111111");
-  EXPECT_EQ(Text("\"abc\".s5"), "abc  ");
-  EXPECT_EQ(Text("\"abcdef\".S3"), "abc");
   EXPECT_EQ(Num("\"2Ch\".nh"), 0x2Cu);
-  EXPECT_EQ(Num("\"123\".nt2"), 12u);
   EXPECT_EQ(Text("\"a.b\""), "a.b");
   EXPECT_EQ(Text("$var.s + \"!\""), "3F!");
   EXPECT_EQ(Num("3F.st == \"63\""), 1u);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "hal/hal.h"
 
 namespace {
@@ -13,31 +11,21 @@ TEST(HclRecord, CrcIsCcittFalse) {
   EXPECT_EQ(Crc16CcittFalse(reinterpret_cast<const uint8_t*>(check), 9), 0x29B1);
 }
 
+// What the chip model's record tests and the banner's CRC check do not show already: the record's
+// identity and flags, and its register list of 95 even indices with one delay after the clocks.
 TEST(HclRecord, CompiledInValues) {
   EXPECT_STREQ(qvHclData.halId, "77Q41 HAL EXE");
-  EXPECT_STREQ(qvHclData.chipId, "77Q41");
   EXPECT_EQ(qvHclData.recordSize, kHclRecordSize);
-  EXPECT_EQ(qvHclData.clki, 4000000u);
-  EXPECT_EQ(qvHclData.memOffset, 0x200000u);
   EXPECT_EQ(qvHclData.hclFlags, 0x401u);
-  const uint8_t usb[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
-  EXPECT_EQ(std::memcmp(qvHclData.usbInfo, usb, 6), 0);
   uint32_t firstPanelEntry = qvHclData.panelSequence[0];  // packed: read by value
   EXPECT_EQ(firstPanelEntry, 0u);
-  EXPECT_EQ(qvHclData.crc, ComputeHclCrc(qvHclData));
-}
-
-TEST(HclRecord, RegisterTableHas95EntriesWithOneDelayAfterTheClocks) {
-  size_t n = 0;
-  size_t delays = 0;
-  while (qvHclData.regTable[n].index != kRegTableEnd) {
-    if (qvHclData.regTable[n].index >= 0xFFF0) {
-      delays++;
-      EXPECT_EQ(qvHclData.regTable[n].value, 1000);
-      EXPECT_EQ(qvHclData.regTable[n - 1].index, 0x0014);  // right after the clock set-up
-    }
+  size_t n = 0, delays = 0;
+  for (; qvHclData.regTable[n].index != kRegTableEnd; n++) {
     EXPECT_EQ(qvHclData.regTable[n].index % 2, 0);
-    n++;
+    if (qvHclData.regTable[n].index < 0xFFF0) continue;
+    delays++;
+    EXPECT_EQ(qvHclData.regTable[n].value, 1000);
+    EXPECT_EQ(qvHclData.regTable[n - 1].index, 0x0014);  // right after the clock set-up
   }
   EXPECT_EQ(n, 95u);
   EXPECT_EQ(delays, 1u);
@@ -51,12 +39,8 @@ TEST(HclRecord, CrcCoversTheRecordFromTheChipIdOn) {
   EXPECT_NE(ComputeHclCrc(copy), qvHclData.crc);
 }
 
-TEST(HclRecord, BannerNamesChipProgramBuildsAndCrcStatus) {
-  char text[256];
-  qvGetVersionInfo("VORN", "test utility", " $Revision: 87 $", text, sizeof text);
-  std::string banner = text;
-  EXPECT_EQ(banner.rfind("77Q41VORN - test utility - Build 87 [L:74]\n", 0), 0u);
-  EXPECT_NE(banner.find("(OK)\n"), std::string::npos);
+// The whole banner is checked by the transcripts, at every start of the program.
+TEST(HclRecord, BannerIsCutToItsBuffer) {
   char tiny[10];
   qvGetVersionInfo("VORN", "test utility", "none", tiny, sizeof tiny);
   EXPECT_STREQ(tiny, "77Q41VORN");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
+#include "test_support.h"
 
 namespace {
 
@@ -20,11 +20,6 @@ class OutputTest : public ::testing::Test {
     Output.HaltLines = 0;
     Output.LineCount = 0;
     Output.LogFile.reset();
-  }
-  static void StartCapture() { ::testing::internal::CaptureStdout(); }
-  static std::string Captured() {
-    ConsoleFlush();
-    return ::testing::internal::GetCapturedStdout();
   }
   // Logs into an anonymous file; LogText reads back what was written.
   static void StartLog() { Output.LogFile.reset(std::tmpfile()); }

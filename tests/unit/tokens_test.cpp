@@ -69,50 +69,47 @@ TEST(ParseRegBits, RefusesEverythingElse) {
   }
 }
 
-// Token faults found before any register or memory is reached, with their positions.
-TEST(Tokens, BracketAndNameFaultsAtTheirPositions) {
+// Token faults found before any register or memory is reached, with their positions: reading
+// (get), storing a number or a text (set, text), and the "." prompt of SET (prompt).
+TEST(Tokens, FaultsAtTheirPositions) {
+  enum Op { kGet, kSet, kText, kPrompt };
   struct Fault {
+    Op op;
     const char* token;
     int pos;
     const char* message;
   };
   const Fault faults[] = {
-      {"reg[28", 4, "Missing closing bracket."},
-      {"disp[]", 6, "Missing contents in brackets."},
-      {"foo[1]", 1, "Unknown array."},
-      {"reg[zz]", 5, "Invalid syntax."},
-      {"arg[0]", 1, "ARG does not exist (only in script files)."},
-      {"ARGN", 1, "ARGN does not exist (only in script files)."},
-      {"retval", 1, "RETVAL does not exist (only in script files)."},
+      {kGet, "reg[28", 4, "Missing closing bracket."},
+      {kGet, "disp[]", 6, "Missing contents in brackets."},
+      {kGet, "foo[1]", 1, "Unknown array."},
+      {kGet, "reg[zz]", 5, "Invalid syntax."},
+      {kGet, "reg[1+]", 5, "Invalid syntax."},
+      {kGet, "arg[0]", 1, "ARG does not exist (only in script files)."},
+      {kGet, "ARGN", 1, "ARGN does not exist (only in script files)."},
+      {kGet, "retval", 1, "RETVAL does not exist (only in script files)."},
+      {kGet, "sys32[0]", 7, "The program cannot access memory at this address."},
+      {kSet, "retval", 1, "RETVAL does not exist (only in script files)."},
+      {kSet, "arg[1]", 1, "ARG[] is read-only and cannot be set."},
+      {kSet, "argn", 1, "ARGN is read-only and cannot be set."},
+      {kSet, "sys[10]", 5, "The program cannot access memory at this address."},
+      {kText, "reg[28]", 9, "Cannot use string value."},
+      {kText, "disp16[0]", 11, "Cannot use string value"},
+      {kPrompt, "argn", 1, "ARGN is read-only and cannot be set."},
+      {kPrompt, "arg[0]", 1, "ARG[] is read-only and cannot be set."},
+      {kPrompt, "sys[0]", 1, "Not supported."},
+      {kPrompt, "disp[0]", 1, "Not supported."},
   };
   for (const Fault& f : faults) {
     Value v;
     const char* message = "";
-    EXPECT_EQ(GetToken(f.token, &v, false, &message), f.pos) << f.token;
+    int pos = f.op == kGet    ? GetToken(f.token, &v, false, &message)
+              : f.op == kSet  ? SetToken(f.token, Value::Number(1), false, &message)
+              : f.op == kText ? SetToken(f.token, Value::Text("x"), false, &message)
+                              : PromptToken(f.token, &message);
+    EXPECT_EQ(pos, f.pos) << f.token;
     EXPECT_STREQ(message, f.message) << f.token;
   }
-}
-
-TEST(Tokens, WritesRefuseTextsAndReadOnlyNames) {
-  const char* message = "";
-  EXPECT_EQ(SetToken("reg[28]", Value::Text("x"), false, &message), 9);
-  EXPECT_STREQ(message, "Cannot use string value.");
-  EXPECT_EQ(SetToken("disp16[0]", Value::Text("x"), false, &message), 11);
-  EXPECT_STREQ(message, "Cannot use string value");
-  EXPECT_EQ(SetToken("arg[1]", Value::Number(1), false, &message), 1);
-  EXPECT_STREQ(message, "ARG[] is read-only and cannot be set.");
-  EXPECT_EQ(SetToken("argn", Value::Number(1), false, &message), 1);
-  EXPECT_STREQ(message, "ARGN is read-only and cannot be set.");
-  EXPECT_EQ(PromptToken("sys[0]", &message), 1);
-  EXPECT_STREQ(message, "Not supported.");
-}
-
-TEST(Tokens, SysReachesOnlyWhatTheProgramMayTouch) {
-  Value v;
-  const char* message = "";
-  EXPECT_EQ(GetToken("sys32[0]", &v, false, &message), 7);
-  EXPECT_STREQ(message, "The program cannot access memory at this address.");
-  EXPECT_EQ(SetToken("sys[10]", Value::Number(1), false, &message), 5);
 }
 
 // Without an acquired controller (as under /nocard) the bus is never reached.
@@ -126,12 +123,16 @@ TEST(Tokens, RegistersAndMemoryNeedTheController) {
   }
 }
 
+// RAND reads the generator; setting it seeds it.
 TEST(Tokens, RandReadsAndSeeds) {
   const char* message = "";
-  ASSERT_EQ(SetToken("RAND", Value::Number(1), false, &message), 0);
   Value v;
+  ASSERT_EQ(SetToken("RAND", Value::Number(1), false, &message), 0);
   ASSERT_EQ(GetToken("rand", &v, false, &message), 0);
   EXPECT_EQ(v.number, 16807u);
+  ASSERT_EQ(SetToken("rand", Value::Number(0), false, &message), 0);
+  ASSERT_EQ(GetToken("rand", &v, false, &message), 0);
+  EXPECT_EQ(v.number, 0u);
   ASSERT_EQ(SetToken("rand", Value::Number(1), false, &message), 0);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,26 +93,20 @@ void AnswerAssertionsWithEnter() {
 TEST(TreeDeathTest, AnEmptyCursorOrTreeIsAnInterfaceFault) {
   Tree tree(CountDestroyed);
   TreeNode* none = nullptr;
-  EXPECT_EXIT(
-      {
-        AnswerAssertionsWithEnter();
-        tree.ToParent(none);
-      },
-      ::testing::ExitedWithCode(99), "ASSERT - \\(TreeNode\\*\\)io_Node != NULL");
-  EXPECT_EXIT(
-      {
-        AnswerAssertionsWithEnter();
-        tree.GetData(none);
-      },
-      ::testing::ExitedWithCode(99), "ASSERT - \\(TreeNode\\*\\)i_Node != NULL");
   TreeNode stray;
   TreeNode* cursor = &stray;
-  EXPECT_EXIT(
-      {
-        AnswerAssertionsWithEnter();
-        tree.AddFirstChild(cursor);
-      },
-      ::testing::ExitedWithCode(99), "ASSERT - m_Root != NULL");
+  const std::pair<std::function<void()>, const char*> faults[] = {
+      {[&] { tree.ToParent(none); }, "ASSERT - \\(TreeNode\\*\\)io_Node != NULL"},
+      {[&] { tree.GetData(none); }, "ASSERT - \\(TreeNode\\*\\)i_Node != NULL"},
+      {[&] { tree.AddFirstChild(cursor); }, "ASSERT - m_Root != NULL"}};
+  for (const auto& [fault, message] : faults) {
+    EXPECT_EXIT(
+        {
+          AnswerAssertionsWithEnter();
+          fault();
+        },
+        ::testing::ExitedWithCode(99), message);
+  }
 }
 
 TEST(NameIndex, MatchesPrefixesWithRegardToCase) {
@@ -181,15 +176,6 @@ TEST(NameIndex, ManyNamesKeepEveryPrefixCount) {
     EXPECT_EQ(Find(index, prefix).count, static_cast<int>(expected)) << prefix;
     EXPECT_EQ(ListMatches(&index, prefix).size(), expected) << prefix;
   }
-}
-
-TEST(NameIndex, CompletionIndexIsInstalledAndRemoved) {
-  NameIndex index;
-  InitNameIndex(&index);
-  SetCompletionIndex(&index);
-  EXPECT_EQ(CompletionIndex(), &index);
-  SetCompletionIndex(nullptr);
-  EXPECT_EQ(CompletionIndex(), nullptr);
 }
 
 }  // namespace

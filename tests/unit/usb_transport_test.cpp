@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "platform/timing.h"
+#include "test_support.h"
 
 namespace {
 
@@ -74,44 +74,38 @@ Bytes ConfigAck() {
   return ack;
 }
 
-const uint8_t kUsbInfo[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
-
 class UsbTransportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Script = ScriptedBridge();
-    UsbTransport = UsbTransportState();
-    Script.transfers.push_back(ConfigAck());
-    testing::internal::CaptureStdout();
-    opened_ = UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo);
-    Printed();
+    StartCapture();
+    ASSERT_TRUE(Open());
+    Captured();
     Script.sent.clear();
     Script.receiveSizes.clear();
-    testing::internal::CaptureStdout();
+    StartCapture();
   }
   void TearDown() override {
-    Printed();
+    Captured();
     UsbTransportClose();
   }
-  std::string Printed() {
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
+  // Opens the transport afresh on a bridge that acknowledges the configuration or not.
+  static bool Open(bool acknowledges = true, bool driverOpens = true) {
+    UsbTransport = UsbTransportState();
+    Script = ScriptedBridge();
+    Script.opens = driverOpens;
+    if (acknowledges) Script.transfers.push_back(ConfigAck());
+    return UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo);
   }
-  std::string Restart() {
-    std::string text = Printed();
-    testing::internal::CaptureStdout();
+  // What was printed since the last call (or the test's start).
+  static std::string Restart() {
+    std::string text = Captured();
+    StartCapture();
     return text;
   }
-  bool opened_ = false;
 };
 
 TEST_F(UsbTransportTest, OpenSendsTheConfigurationAndWaitsForItsAcknowledge) {
-  ASSERT_TRUE(opened_);
-  Restart();
-  UsbTransport = UsbTransportState();
-  Script = ScriptedBridge();
-  Script.transfers.push_back(ConfigAck());
-  ASSERT_TRUE(UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo));
+  ASSERT_TRUE(Open());
   EXPECT_EQ(Restart(), "\nCSCL:MGE Regs: 0x41 0x55 0xaa 0x5f 0xaa 0xaa\n");
   ASSERT_EQ(Script.sent.size(), 1u);
   Bytes expected = {4,    0,    0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA, 0x40, 0x55, 0x00, 0x50, 0xBB,
@@ -121,17 +115,11 @@ TEST_F(UsbTransportTest, OpenSendsTheConfigurationAndWaitsForItsAcknowledge) {
 }
 
 TEST_F(UsbTransportTest, OpenFailsWithoutDriverOrAcknowledge) {
-  Restart();
-  UsbTransport = UsbTransportState();
-  Script = ScriptedBridge();
-  Script.opens = false;
-  EXPECT_FALSE(UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo));
+  EXPECT_FALSE(Open(true, false));
   EXPECT_EQ(Restart(), "\nUsb Transport: the scripted bridge is closed\n");
   EXPECT_TRUE(Script.sent.empty());
-
   // A bridge that never acknowledges is not a working bridge; later transfers then fail.
-  Script = ScriptedBridge();
-  EXPECT_FALSE(UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo));
+  EXPECT_FALSE(Open(false));
   EXPECT_NE(Restart().find("Read IOCTL failed: NACK 110"), std::string::npos);
   EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
 }
@@ -164,8 +152,7 @@ TEST_F(UsbTransportTest, SingleReadRequestsAndDecodesTheReply) {
   EXPECT_EQ(Script.sent[0], (Bytes{0, 0, 0x41, 0, 0, 2, 2, 0}));
   EXPECT_EQ(Script.sent[1], (Bytes{0, 0, 0x83, 0x01, 0, 2, 4, 0}));
   EXPECT_EQ(Script.receiveSizes, (std::vector<size_t>{10, 12, 9}));  // size + 8
-  EXPECT_EQ(Printed().size(), 0u);
-  testing::internal::CaptureStdout();
+  EXPECT_EQ(Restart(), "");
 }
 
 TEST_F(UsbTransportTest, FailedSingleReadsGiveZero) {
