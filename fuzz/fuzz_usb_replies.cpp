@@ -31,11 +31,12 @@ int Receive(int, uint8_t* buffer, size_t len, uint32_t) {
 
 const PipeOps kFuzzPipes = {
     .name = "fuzz",
-    .open = [](const char*) { return true; },
+    .open = [](const char*, std::string*) { return true; },
     .pipeInfo = [] { return true; },
     .send = [](int, const uint8_t*, size_t len) { return static_cast<int>(len); },
     .receive = Receive,
     .close = [] {},
+    .errorName = [](int) { return "fuzz"; },
 };
 
 }  // namespace

@@ -178,14 +178,21 @@ void RunPreferences() {
   if (loaded) OutPrintf(CH_ALL, "User preferences loaded from '%s'.\n\n", Shell.preferencesFile);
 }
 
-// Copies the words that are not switches into words, each cut to a slot's size.
-void CopyCommandWords(int argc, char** argv, StatementWords* words) {
-  for (int i = 1; i < argc && words->argc < kMaxArgs; i++) {
+// Copies the words that are not switches into words. A command line that does not fit the
+// argument slots is refused with its message rather than run cut: false.
+bool CopyCommandWords(int argc, char** argv, StatementWords* words) {
+  for (int i = 1; i < argc; i++) {
     if (argv[i][0] == '\0') continue;  // an emptied switch, wherever it stood
-    std::strncpy(words->argv[words->argc], argv[i], kArgSize - 1);
-    words->argv[words->argc][kArgSize - 1] = '\0';
+    if (words->argc == kMaxArgs - 1) {
+      return OutPrintf(CH_ERR, "ERROR: Too many arguments (max %u).\n", kMaxArgs - 1);
+    }
+    if (std::strlen(argv[i]) >= kArgSize) {
+      return OutPrintf(CH_ERR, "ERROR: Argument longer than %zu characters.\n", kArgSize - 1);
+    }
+    std::strcpy(words->argv[words->argc], argv[i]);
     words->argc++;
   }
+  return true;
 }
 
 int RunCommandLine(StatementWords* words) {
@@ -214,15 +221,15 @@ void PromptLoop() {
   }
 }
 
-// Acquires the controller; on failure prints the HAL's reason and gives false.
+// Acquires the controller; on failure prints the HAL's reason and gives false. A failure the
+// HAL keeps no code for has been reported by whoever found it (the board choice, the transport).
 bool AcquireController() {
   BoardRoute route = ChooseBoardRoute();
   route.quiet = StartUp.quiet;
   halSetBoardRoute(route);
   if (qvAcquireController()) return true;
   char reason[80];
-  qvGetLastError(reason, sizeof reason);
-  OutPrintf(CH_OUT, "%s\n", reason);
+  if (qvGetLastError(reason, sizeof reason) != kHalOk) OutPrintf(CH_OUT, "%s\n", reason);
   return false;
 }
 
@@ -271,7 +278,7 @@ int VornMain(int argc, char** argv) {
   ConnectChipModel();
   RunPreferences();
   auto words = std::make_unique<StatementWords>();
-  CopyCommandWords(argc, argv, words.get());
+  if (!CopyCommandWords(argc, argv, words.get())) return 1;
   if (words->argc > 0) return RunCommandLine(words.get());
   PromptLoop();
   return 0;

@@ -165,32 +165,51 @@ uint16_t SetBitsReg16(uint32_t index, uint16_t bits) {
                          [=](uint16_t old) { return static_cast<uint16_t>(old | bits); });
 }
 
-void BurstReadReg8(uint32_t index, uint8_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstReadReg8");
+// The bridge takes a transfer of at most this many bytes for a single access, which walks on to
+// the next registers; a register burst that short goes as single transfers of its unit at the
+// same index, one per cycle, so that it reaches only its register.
+constexpr uint32_t kSingleTransferMax = 4;
+
+template <typename T>
+void BurstReadReg(uint32_t index, T* buffer, uint32_t count, const char* op) {
+  CheckEven(index, op);
+  constexpr uint32_t unit = sizeof(T);
   BridgeLockHold lock;
-  if (BlockRead(index, buffer, count) != count) {
-    HalAssert("qvBurstReadReg8() CSCL Error: Bytes number != Count.");
+  if (count * unit <= kSingleTransferMax) {
+    for (uint32_t i = 0; i < count; i++) buffer[i] = static_cast<T>(SingleRead(index, unit, op));
+    return;
   }
+  if (BlockRead(index, buffer, count * unit) != count * unit) {
+    HalAssert("%s() CSCL Error: Bytes number != Count.", op);
+  }
+}
+
+template <typename T>
+void BurstWriteReg(uint32_t index, const T* buffer, uint32_t count, const char* op) {
+  CheckEven(index, op);
+  constexpr uint32_t unit = sizeof(T);
+  BridgeLockHold lock;
+  if (count * unit <= kSingleTransferMax) {
+    for (uint32_t i = 0; i < count; i++) SingleWrite(index, unit, buffer[i], op);
+    return;
+  }
+  BlockWrite(index, buffer, count * unit, op);
+}
+
+void BurstReadReg8(uint32_t index, uint8_t* buffer, uint32_t count) {
+  BurstReadReg(index, buffer, count, "qvBurstReadReg8");
 }
 
 void BurstReadReg16(uint32_t index, uint16_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstReadReg16");
-  BridgeLockHold lock;
-  if (BlockRead(index, buffer, count * 2) != count * 2) {
-    HalAssert("qvBurstReadReg16() CSCL Error: Bytes number != Count.");
-  }
+  BurstReadReg(index, buffer, count, "qvBurstReadReg16");
 }
 
 void BurstWriteReg8(uint32_t index, const uint8_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstWriteReg8");
-  BridgeLockHold lock;
-  BlockWrite(index, buffer, count, "qvBurstWriteReg8");
+  BurstWriteReg(index, buffer, count, "qvBurstWriteReg8");
 }
 
 void BurstWriteReg16(uint32_t index, const uint16_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstWriteReg16");
-  BridgeLockHold lock;
-  BlockWrite(index, buffer, count * 2, "qvBurstWriteReg16");
+  BurstWriteReg(index, buffer, count, "qvBurstWriteReg16");
 }
 
 // Polls until the masked register matches; a step of 0 polls without sleeping and takes the

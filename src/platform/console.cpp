@@ -374,16 +374,22 @@ bool ConsoleAtEnd() {
   return Input.atEnd && Input.pos == Input.len;
 }
 
-bool ConsoleReadLine(char* buf, size_t size) {
+LineRead ConsoleReadLine(char* buf, size_t size) {
   size_t n = 0;
   int c = ConsoleReadByte();
-  if (c < 0) return false;
+  if (c < 0) return LineRead::kEnd;
+  LineRead result = LineRead::kLine;
   for (; c >= 0 && c != '\n' && c != '\r'; c = ConsoleReadByte()) {
-    if (n + 1 < size) buf[n++] = static_cast<char>(c);
+    if (c == 0 && result == LineRead::kLine) result = LineRead::kHasNul;
+    if (n + 1 < size) {
+      buf[n++] = static_cast<char>(c);
+    } else if (result == LineRead::kLine) {
+      result = LineRead::kTooLong;
+    }
   }
   if (c == '\r' && PeekByte() == '\n') ConsoleReadByte();
   if (size > 0) buf[n] = '\0';
-  return true;
+  return result;
 }
 
 void ConsoleWrite(std::string_view text) {

@@ -1,20 +1,26 @@
 #include "sim/sim_pipe.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/board_lock.h"
 #include "sim/bridge.h"
 
 namespace {
 
-// The bridge handles one packet at a time, whoever sends it; the bridge lock stands for that,
-// since every process that shares the board file shares the lock.
+// The bridge handles one packet at a time, whoever sends it; the bridge lock stands for that.
+// It lives in the board file, so every process that shares the board shares the lock, whatever
+// name QDXBOARD gives it.
 BoardFile Board;
 
-bool SimOpen(const char* target) {
-  BridgeLockHold hold;
+void SimClose();
+
+bool SimOpen(const char* target, std::string* why) {
+  SimClose();
   std::string path = target && *target ? target : DefaultBoardPath();
-  if (!Board.Open(path)) return false;
+  if (!Board.Open(path, why)) return false;
+  BridgeLockUseArea(&Board.Image()->lock);
+  BridgeLockHold hold;
   BridgeStart(Board.Image());
   return true;
 }
@@ -38,10 +44,19 @@ int SimReceive(int pipe, uint8_t* buffer, size_t len, uint32_t /*timeoutMs*/) {
   return got < 0 ? -ETIMEDOUT : got;
 }
 
+// The lock is given up before the file that holds it is unmapped.
 void SimClose() {
-  BridgeLockHold hold;
-  BridgeStop();
+  if (Board.Image() == nullptr) return;
+  {
+    BridgeLockHold hold;
+    BridgeStop();
+  }
+  BridgeLockUseArea(nullptr);
   Board.Close();
+}
+
+const char* SimErrorName(int code) {
+  return std::strerror(-code);
 }
 
 }  // namespace
@@ -57,4 +72,5 @@ const PipeOps SimPipes = {
     .send = SimSend,
     .receive = SimReceive,
     .close = SimClose,
+    .errorName = SimErrorName,
 };

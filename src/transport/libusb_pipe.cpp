@@ -3,6 +3,9 @@
 #include <libusb.h>
 
 #include <cstdio>
+#include <string>
+
+#include "platform/board_lock.h"
 
 namespace {
 
@@ -35,24 +38,70 @@ void LibusbClose() {
   if (Usb.handle != nullptr) libusb_close(Usb.handle);
   if (Usb.context != nullptr) libusb_exit(Usb.context);
   Usb = LibusbState();
+  BridgeLockClose();
 }
 
-bool LibusbOpen(const char* target) {
+std::string IdsText(uint16_t vendor, uint16_t product) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04x:%04x", vendor, product);
+  return text;
+}
+
+// Finds and opens the bridge, its device opened like libusb_open_device_with_vid_pid but with
+// the reason when it fails.
+bool OpenDevice(uint16_t vendor, uint16_t product, std::string* why) {
+  libusb_device** list = nullptr;
+  ssize_t count = libusb_get_device_list(Usb.context, &list);
+  if (count < 0) {
+    *why = std::string("Cannot list the USB devices: ") + libusb_error_name(int(count));
+    return false;
+  }
+  int rc = LIBUSB_ERROR_NOT_FOUND;
+  for (ssize_t i = 0; i < count && Usb.handle == nullptr; i++) {
+    libusb_device_descriptor descriptor{};
+    if (libusb_get_device_descriptor(list[i], &descriptor) == 0 && descriptor.idVendor == vendor &&
+        descriptor.idProduct == product) {
+      rc = libusb_open(list[i], &Usb.handle);
+    }
+  }
+  libusb_free_device_list(list, 1);
+  if (rc == LIBUSB_ERROR_NOT_FOUND) {
+    *why = "No USB bridge " + IdsText(vendor, product) + " is attached";
+  } else if (rc != 0) {
+    *why = "Cannot open the USB bridge " + IdsText(vendor, product) + ": " + libusb_error_name(rc);
+  }
+  return rc == 0;
+}
+
+// The bridge is a real board: its lock is the named one, shared by every process that names
+// the board alike.
+bool LibusbOpen(const char* target, std::string* why) {
   LibusbClose();
   uint16_t vendor = 0;
   uint16_t product = 0;
-  if (!ParseIds(target, &vendor, &product)) return false;
-  if (libusb_init(&Usb.context) != 0) {
-    Usb.context = nullptr;
+  if (!ParseIds(target, &vendor, &product)) {
+    *why = std::string("'") + target + "' is not a vendor and product id (VVVV:PPPP)";
     return false;
   }
-  Usb.handle = libusb_open_device_with_vid_pid(Usb.context, vendor, product);
-  if (Usb.handle != nullptr) {
-    libusb_set_auto_detach_kernel_driver(Usb.handle, 1);
-    Usb.claimed = libusb_claim_interface(Usb.handle, 0) == 0;
+  if (!BridgeLockOpenNamed(why)) return false;
+  if (int rc = libusb_init(&Usb.context); rc != 0) {
+    Usb.context = nullptr;
+    *why = std::string("Cannot start libusb: ") + libusb_error_name(rc);
+    LibusbClose();
+    return false;
   }
-  if (!Usb.claimed) LibusbClose();
-  return Usb.claimed;
+  if (!OpenDevice(vendor, product, why)) {
+    LibusbClose();
+    return false;
+  }
+  libusb_set_auto_detach_kernel_driver(Usb.handle, 1);
+  if (int rc = libusb_claim_interface(Usb.handle, 0); rc != 0) {
+    *why = "Cannot claim the USB bridge " + IdsText(vendor, product) + ": " + libusb_error_name(rc);
+    LibusbClose();
+    return false;
+  }
+  Usb.claimed = true;
+  return true;
 }
 
 bool LibusbPipeInfo() {
@@ -124,4 +173,5 @@ const PipeOps LibusbPipes = {
     .send = LibusbSend,
     .receive = LibusbReceive,
     .close = LibusbClose,
+    .errorName = libusb_error_name,
 };

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Pipe 0 carries packets to the bridge, pipe 2 brings its replies back.
 constexpr int kPacketPipe = 0;
@@ -14,9 +15,10 @@ constexpr uint32_t kReceiveTimeoutMs = 1000;
 
 struct PipeOps {
   const char* name;
-  // Opens the bridge named by target (backend-specific; may be empty for the default).
-  // False when there is no such bridge; quiet, the caller reports.
-  bool (*open)(const char* target);
+  // Opens the bridge named by target (backend-specific; may be empty for the default) and makes
+  // the bridge lock the one every process reaching that bridge shares. False when there is no
+  // such bridge, with the real cause in *why; quiet, the caller reports.
+  bool (*open)(const char* target, std::string* why);
   // Reads the pipe layout; false when the bridge does not offer the pipes.
   bool (*pipeInfo)();
   // Sends len bytes as one transfer. Returns len, or a negative error code.
@@ -25,4 +27,6 @@ struct PipeOps {
   // received, or a negative error code (no transfer within the time is an error).
   int (*receive)(int pipe, uint8_t* buffer, size_t len, uint32_t timeoutMs);
   void (*close)();
+  // The name of an error code that send or receive returned.
+  const char* (*errorName)(int code);
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/timing.h"
 
@@ -50,7 +51,12 @@ bool SendPacket(const uint8_t* packet, size_t len) {
   if (UsbTransport.pipes == nullptr) return false;
   int sent = UsbTransport.pipes->send(kPacketPipe, packet, len);
   if (sent == static_cast<int>(len)) return true;
-  std::printf("\nUsb Transport: Write IOCTL failed %d\n", sent < 0 ? -sent : 0);
+  if (sent < 0) {
+    std::printf("\nUsb Transport: Write IOCTL failed %d (%s)\n", -sent,
+                UsbTransport.pipes->errorName(sent));
+  } else {
+    std::printf("\nUsb Transport: Write IOCTL failed 0 (%d of %zu bytes sent)\n", sent, len);
+  }
   return false;
 }
 
@@ -63,7 +69,8 @@ int ReceiveTransfer(uint8_t* buffer, size_t len) {
   if (UsbTransport.pipes == nullptr) return -1;
   int got = UsbTransport.pipes->receive(kReplyPipe, buffer, len, kReceiveTimeoutMs);
   if (got < 0) {
-    std::printf("\nUsb Transport: USB T: Read IOCTL failed: NACK %d\n", -got);
+    std::printf("\nUsb Transport: USB T: Read IOCTL failed: NACK %d (%s)\n", -got,
+                UsbTransport.pipes->errorName(got));
     return -1;
   }
   return got > 0 ? got : -1;
@@ -129,8 +136,9 @@ uint32_t ReceiveChunk(uint32_t chunk, uint8_t* out) {
 bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumber,
                       uint8_t interfaceFlags, const uint8_t usbInfo[kMgeEntrySize]) {
   UsbTransportClose();
-  if (pipes == nullptr || !pipes->open(target ? target : "")) {
-    std::printf("\nUsb Transport: Failed to Open Driver ");
+  std::string why = "no bridge was chosen";
+  if (pipes == nullptr || !pipes->open(target ? target : "", &why)) {
+    std::printf("\nUsb Transport: %s\n", why.c_str());
     return false;
   }
   UsbTransport.pipes = pipes;

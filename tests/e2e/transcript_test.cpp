@@ -34,6 +34,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -178,9 +179,9 @@ RunResult RunVorn(const Case& c, const std::string& dir) {
   std::ofstream(dir + ".in", std::ios::binary) << c.input;
   // setsid: a session of its own, without a controlling terminal, as in a pipeline run by a
   // service, so the prompts that ask the terminal (the pager, the assertion) find none.
-  std::string command = "cd " + Quote(dir) + " && setsid -w env VORN_BOARD=" +
-                        Quote("sim:" + dir + "/board.img") + " XDG_RUNTIME_DIR=" + Quote(dir) +
-                        " QDXBOARD=e2e$$";
+  std::string command = "cd " + Quote(dir) +
+                        " && setsid -w env VORN_BOARD=" + Quote("sim:" + dir + "/board.img") +
+                        " XDG_RUNTIME_DIR=" + Quote(dir) + " QDXBOARD=e2e$$";
   for (std::string setting : c.env) {
     for (size_t at; (at = setting.find("{dir}")) != std::string::npos;) setting.replace(at, 5, dir);
     command += " " + Quote(setting);
@@ -329,6 +330,83 @@ TEST(SharedBoard, ASecondProcessSeesWhatTheFirstWrote) {
   std::string output = RunVorn(read, dir.path).output;
   EXPECT_NE(output.find("00000100:  1234"), std::string::npos) << output;
   EXPECT_NE(output.find("00000102:  ABCD"), std::string::npos) << output;
+}
+
+// Two processes that name their lock differently, on one board file, each writing its own
+// numbers to its own address and reading every one back. The memory engine's address is one for
+// the whole board, so without one lock between them a process would move it under the other.
+TEST(SharedBoard, DifferentQdxboardValuesShareTheBoardFilesLock) {
+  CaseDir first, second;
+  Case one;
+  one.files = {{"writer.txt",
+                "VERBOSE CMD:OFF SET:OFF\n"
+                "set $a arg[1].n\n"
+                "set $base arg[2].n\n"
+                "set $i 0\n"
+                "set $bad 0\n"
+                "while $i<20000t do set $i $i+1; set disp32[$a] $i+$base; "
+                "if disp32[$a]!=$i+$base then set $bad $bad+1\n"
+                "print \"bad=\" $bad.s \"\\n\"\n"}};
+  one.args = {"-q", "writer", "100", "0"};
+  one.env = {"QDXBOARD=one"};
+  Case two = one;
+  two.args = {"-q", "writer", "200", "80000000"};
+  two.env = {"QDXBOARD=two", "VORN_BOARD=sim:" + first.path + "/board.img"};
+  RunResult fromTwo;
+  std::thread other([&] { fromTwo = RunVorn(two, second.path); });
+  EXPECT_EQ(RunVorn(one, first.path).output, "bad=0\n");
+  other.join();
+  EXPECT_EQ(fromTwo.output, "bad=0\n");
+  Case check;
+  check.args = {"-q", "r32", "100", "200"};
+  EXPECT_EQ(RunVorn(check, first.path).output,
+            "00000100:  00004E20  ' N..'\n00000200:  80004E20  ' N..'\n");
+}
+
+// A script that could only run cut is refused whole, and the board stays as it was: one larger
+// than a script may be, or one with a NUL byte. One byte less than the limit still runs.
+TEST(ScriptLimits, OversizedOrNulScriptsAreRefusedWhole) {
+  const std::string pad(204799 - 7 - 2, 'x');
+  const struct {
+    const char* name;
+    std::string text;
+    std::string message;
+  } rows[] = {
+      {"big", "w 10 5\n'" + pad + "yz\n", "is larger than 204799 bytes (line 2)"},
+      {"nul", std::string("w 10 5\nw 12 6\0 7\nw 14 8\n", 20), "holds a NUL byte (line 2)"},
+  };
+  for (const auto& row : rows) {
+    CaseDir dir;
+    Case run;
+    run.files = {{std::string(row.name) + ".txt", row.text}};
+    run.args = {"-q", row.name};
+    RunResult r = RunVorn(run, dir.path);
+    EXPECT_EQ(r.output, "ERROR: Script file '" + dir.path + "/" + row.name + ".txt' " +
+                            row.message + "; nothing of it was run.\n");
+    EXPECT_EQ(r.exitCode, 1);
+    Case check;
+    check.args = {"-q", "r", "10", "12", "14"};
+    EXPECT_EQ(RunVorn(check, dir.path).output,
+              "00000010:  0000  '..'\n00000012:  0000  '..'\n00000014:  0000  '..'\n");
+  }
+  CaseDir dir;
+  Case limit;
+  limit.files = {{"limit.txt", "w 10 5\n'" + pad + "\n"}};
+  limit.args = {"-q", "limit"};
+  EXPECT_EQ(RunVorn(limit, dir.path).exitCode, 0);
+  limit.args = {"-q", "r", "10"};
+  EXPECT_EQ(RunVorn(limit, dir.path).output, "00000010:  0005  '..'\n");
+}
+
+// A NUL byte would end a typed line early: the line is refused whole, the next one runs.
+TEST(InputLimits, ALineWithANulByteIsRefusedWhole) {
+  CaseDir dir;
+  Case run;
+  run.args = {"-q"};
+  run.input = std::string("w 30 1\0 2\nr 30 32\n", 18);
+  EXPECT_EQ(RunVorn(run, dir.path).output,
+            "=w 30 1\nERROR: Line holds a NUL byte; it was refused.\n"
+            "=r 30 32\n00000030:  0000  '..'\n00000032:  0000  '..'\n\n=");
 }
 
 }  // namespace

@@ -100,8 +100,11 @@ TEST(BoardRoute, RouteFollowsVornBoard) {
 TEST(LibusbPipes, MissingBridgeFailsCleanly) {
   EXPECT_FALSE(LibusbBridgePresent("FFFF:FFFE"));
   EXPECT_FALSE(LibusbBridgePresent("not ids"));
-  EXPECT_FALSE(LibusbPipes.open("FFFF:FFFE"));
-  EXPECT_FALSE(LibusbPipes.open("zz"));
+  std::string why;
+  EXPECT_FALSE(LibusbPipes.open("FFFF:FFFE", &why));
+  EXPECT_NE(why.find("ffff:fffe"), std::string::npos) << why;
+  EXPECT_FALSE(LibusbPipes.open("zz", &why));
+  EXPECT_NE(why.find("'zz'"), std::string::npos) << why;
   EXPECT_FALSE(LibusbPipes.pipeInfo());
   uint8_t byte = 0;
   EXPECT_LT(LibusbPipes.send(kPacketPipe, &byte, 1), 0);
@@ -110,7 +113,7 @@ TEST(LibusbPipes, MissingBridgeFailsCleanly) {
 
   StartCapture();
   EXPECT_FALSE(UsbTransportOpen(&LibusbPipes, "FFFF:FFFE", 0, 2, kUsbInfo));
-  EXPECT_EQ(Captured(), "\nUsb Transport: Failed to Open Driver ");
+  EXPECT_EQ(Captured(), "\nUsb Transport: No USB bridge ffff:fffe is attached\n");
 }
 
 }  // namespace

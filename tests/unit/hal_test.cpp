@@ -43,8 +43,8 @@ int RecordingSend(int pipe, const uint8_t* data, size_t len) {
 }
 
 // The simulated bridge, with every packet recorded on its way.
-const PipeOps RecordingPipes = {"recording",   SimPipes.open,    SimPipes.pipeInfo,
-                                RecordingSend, SimPipes.receive, SimPipes.close};
+const PipeOps RecordingPipes = {"recording",      SimPipes.open,  SimPipes.pipeInfo, RecordingSend,
+                                SimPipes.receive, SimPipes.close, SimPipes.errorName};
 
 int Assertions = 0;
 int AnswerContinue() {

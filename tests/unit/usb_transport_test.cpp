@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -27,7 +28,11 @@ ScriptedBridge Script;
 
 const PipeOps kScriptedPipes = {
     .name = "scripted",
-    .open = [](const char*) { return Script.opens; },
+    .open =
+        [](const char*, std::string* why) {
+          *why = "the scripted bridge is closed";
+          return Script.opens;
+        },
     .pipeInfo = [] { return true; },
     .send = [](int pipe, const uint8_t* data, size_t len) -> int {
       if (pipe != kPacketPipe || Script.sendFails) return -EIO;
@@ -49,6 +54,7 @@ const PipeOps kScriptedPipes = {
       return static_cast<int>(n);
     },
     .close = [] {},
+    .errorName = [](int code) -> const char* { return std::strerror(-code); },
 };
 
 // The reply is sized first and filled in place: GCC 12 warns wrongly about an insert into a
@@ -110,7 +116,7 @@ TEST_F(UsbTransportTest, OpenSendsTheConfigurationAndWaitsForItsAcknowledge) {
 
 TEST_F(UsbTransportTest, OpenFailsWithoutDriverOrAcknowledge) {
   EXPECT_FALSE(Open(true, false));
-  EXPECT_EQ(Restart(), "\nUsb Transport: Failed to Open Driver ");
+  EXPECT_EQ(Restart(), "\nUsb Transport: the scripted bridge is closed\n");
   EXPECT_TRUE(Script.sent.empty());
   // A bridge that never acknowledges is not a working bridge; later transfers then fail.
   EXPECT_FALSE(Open(false));
@@ -153,7 +159,8 @@ TEST_F(UsbTransportTest, FailedSingleReadsGiveZero) {
   uint32_t value = 0xFFFF;
   EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));  // no reply at all
   EXPECT_EQ(value, 0u);
-  EXPECT_EQ(Restart(), "\nUsb Transport: USB T: Read IOCTL failed: NACK 110\n");
+  EXPECT_EQ(Restart(),
+            "\nUsb Transport: USB T: Read IOCTL failed: NACK 110 (Connection timed out)\n");
 
   Script.transfers.push_back({1, 0, 2, 0, 0x34});  // head and only one of two bytes
   value = 0xFFFF;
@@ -162,7 +169,7 @@ TEST_F(UsbTransportTest, FailedSingleReadsGiveZero) {
 
   Script.sendFails = true;
   EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));
-  EXPECT_EQ(Restart(), "\nUsb Transport: Write IOCTL failed 5\n");
+  EXPECT_EQ(Restart(), "\nUsb Transport: Write IOCTL failed 5 (Input/output error)\n");
 }
 
 TEST_F(UsbTransportTest, WrongReplyTypesAreReportedAndSkipped) {
