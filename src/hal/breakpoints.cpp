@@ -242,7 +242,7 @@ int ReadBreakKey() {
     return key;
   }
   char line[256];
-  while (ConsoleReadLine(line, sizeof line)) {
+  while (ConsoleReadLine(line, sizeof line) != LineRead::kEnd) {
     for (const char* c = line; *c != '\0'; c++) {
       if (!IsBlank(*c)) return static_cast<unsigned char>(*c);
     }

@@ -1,11 +1,6 @@
 #include "interp/memory_range.h"
 
-#include "chipdef/chipdef.h"
 #include "console/output.h"
-
-uint32_t DisplayMemorySize() {
-  return ChipModel().DisplayMemorySize();
-}
 
 bool CheckDisplayRange(uint32_t start, uint64_t length, uint32_t unit) {
   if (unit > 1 && start % unit != 0) {

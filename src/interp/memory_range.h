@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-// Bytes of display memory.
-uint32_t DisplayMemorySize();
+#include "chipdef/display_memory.h"
 
 // True when length bytes from start lie in display memory and start is a multiple of unit (1,
 // 2 or 4). Otherwise prints the error naming the range and returns false.
