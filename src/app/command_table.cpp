@@ -10,6 +10,7 @@
 #include "commands/script_commands.h"
 #include "commands/set_command.h"
 #include "console/output.h"
+#include "display/scale_command.h"
 
 namespace {
 
@@ -39,8 +40,6 @@ constexpr CommandRow kFileLoadRow = {ADVANCED, "fload;fload8;fload16;fload32", C
                           "FLOAD[8|16|32] file area s [e|len] [..]   - Read from file"};
 constexpr CommandRow kFileSizeRow = {ADVANCED, "fsize;fsize8;fsize16;fsize32", CmdNotImplemented, kNeedsCard,
                           "FSIZE[8|16|32] file                       - Returns file size"};
-constexpr CommandRow kScaleRow = {ADVANCED, "scale", CmdNotImplemented, kNeedsCard,
-                          "SCALE PIP1|PIP2 HS:n VS:n HF:n VF:n       - Set PIP scaling factor and coefs"};
 constexpr CommandRow kLutRow = {ADVANCED, "l;l1;l2;l1a;l2a", CmdNotImplemented, kNeedsCard,
                           "L[1|2][A] index [[red green blue]|[data]] - Programs the Look-Up Tables"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
