@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <iterator>
+#include <span>
 #include <string_view>
 
 #include "base/helper.h"
@@ -290,21 +291,32 @@ constexpr const char* kWideNames[] = {"Norm", "Part", "Line", "Rsrv"};
 // Percent signs reach the console as "%%" arguments: the console formats every piece twice.
 constexpr const char* kPercent = "%%";
 
-bool PrintLegend(bool panorama) {
-  OutPrintf(CH_OUT, "\n");
-  OutPrintf(CH_OUT, "\tHS%s,VS%s  = X/Y Scaling (100%s indicates same input & output size)\n",
-            kPercent, kPercent, kPercent);
-  OutPrintf(CH_OUT, "\tHF,VF    = Horizontal/Vertical filter coefficient set\n");
-  OutPrintf(CH_OUT, "\tHSEN     = Horizontal scaling and filter enable\n");
-  OutPrintf(CH_OUT, "\tVSEN     = Vertical scaling and filter enable\n");
-  if (panorama) {
-    OutPrintf(CH_OUT, "\tW        = Wide scaling mode select\n");
-    OutPrintf(CH_OUT, "\tPAVS%s    = Panorama area A vertical scaling\n", kPercent);
-    OutPrintf(CH_OUT, "\tPBVS%s    = Panorama area B vertical scaling\n", kPercent);
-    OutPrintf(CH_OUT, "\tSL#      = Panorama area n vertical start line\n");
-    OutPrintf(CH_OUT, "\tDELTA    = Panorama area linear delta\n");
+// Each line takes the percent signs it shows as "%%" arguments.
+constexpr const char* kLegend[] = {
+    "\n",
+    "\tHS%s,VS%s  = X/Y Scaling (100%s indicates same input & output size)\n",
+    "\tHF,VF    = Horizontal/Vertical filter coefficient set\n",
+    "\tHSEN     = Horizontal scaling and filter enable\n",
+    "\tVSEN     = Vertical scaling and filter enable\n",
+};
+constexpr const char* kPanoramaLegend[] = {
+    "\tW        = Wide scaling mode select\n",
+    "\tPAVS%s    = Panorama area A vertical scaling\n",
+    "\tPBVS%s    = Panorama area B vertical scaling\n",
+    "\tSL#      = Panorama area n vertical start line\n",
+    "\tDELTA    = Panorama area linear delta\n",
+};
+
+bool PrintLegendLines(std::span<const char* const> lines) {
+  for (const char* line : lines) {
+    if (!OutPrintf(CH_OUT, line, kPercent, kPercent, kPercent)) return false;
   }
-  return OutPrintf(CH_OUT, "\tNote: The values displayed are the current register settings.\n");
+  return true;
+}
+
+bool PrintLegend(bool panorama) {
+  return PrintLegendLines(kLegend) && (!panorama || PrintLegendLines(kPanoramaLegend)) &&
+         OutPrintf(CH_OUT, "\tNote: The values displayed are the current register settings.\n");
 }
 
 constexpr const char* kHelp[] = {

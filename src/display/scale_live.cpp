@@ -1,5 +1,5 @@
 // The live modes of SCALE: the screen of each round, the keys and the registers they change.
-#include <iterator>
+#include <span>
 
 #include "base/helper.h"
 #include "console/line_editor.h"
@@ -55,40 +55,48 @@ struct LiveScreen {
   LiveState state;
 };
 
-void PrintKeyHelp(const LiveState& s) {
-  if (!s.panorama) {
-    for (const char* line : kWindowHelp) OutPrintf(CH_OUT, "%s", line);
-    return;
+bool PrintKeyHelp(const LiveState& s) {
+  const std::span<const char* const> lines =
+      s.panorama ? std::span<const char* const>(kPanoramaHelp) : kWindowHelp;
+  for (const char* line : lines) {
+    if (!OutPrintf(CH_OUT, "%s", line)) return false;
   }
-  for (const char* line : kPanoramaHelp) OutPrintf(CH_OUT, "%s", line);
   // The key's action: linking when unlinked, and back.
-  OutPrintf(CH_OUT, kLinkHelp, s.linked ? "UnLink" : "Link");
+  return !s.panorama || OutPrintf(CH_OUT, kLinkHelp, s.linked ? "UnLink" : "Link");
 }
 
-bool PrintScreen(ChipDefBase& model, const LiveScreen& screen) {
+bool PrintSizes(const LiveScreen& screen) {
   const LiveState& s = screen.state;
   const Rect& w = screen.window;
+  return OutPrintf(CH_OUT, "  Source image: %dx%d\n", static_cast<int>(s.sourceWidth),
+                   static_cast<int>(s.sourceLines)) &&
+         OutPrintf(CH_OUT, "  %s window:  %dx%d at (%d,%d) and (%d,%d)\n", screen.keys.name,
+                   static_cast<int>(s.windowWidth), static_cast<int>(s.windowLines),
+                   static_cast<int>(w.left), static_cast<int>(w.top), static_cast<int>(w.right),
+                   static_cast<int>(w.bottom));
+}
+
+bool PrintDivision(const Division& d) {
+  const int64_t* a = d.area;
+  if (d.count == 5) {
+    return OutPrintf(CH_OUT, "  Division of source image: %d,%d,%d,%d,%d\n\n",
+                     static_cast<int>(a[0]), static_cast<int>(a[1]), static_cast<int>(a[2]),
+                     static_cast<int>(a[3]), static_cast<int>(a[4]));
+  }
+  if (d.count == 3) {
+    return OutPrintf(CH_OUT, "  Division of source image: %d,%d,%d\n\n", static_cast<int>(a[0]),
+                     static_cast<int>(a[1]), static_cast<int>(a[2]));
+  }
+  return true;
+}
+
+// False when the user left the pager with ESC.
+bool PrintScreen(ChipDefBase& model, const LiveScreen& screen) {
   // Each round is one screen: the pager only stops one that is longer than its page.
   Output.LineCount = 0;
-  OutPrintf(CH_OUT, "  ----------\n\n");
-  PrintKeyHelp(s);
-  OutPrintf(CH_OUT, "\n");
-  OutPrintf(CH_OUT, "  Source image: %dx%d\n", static_cast<int>(s.sourceWidth),
-            static_cast<int>(s.sourceLines));
-  OutPrintf(CH_OUT, "  %s window:  %dx%d at (%d,%d) and (%d,%d)\n", screen.keys.name,
-            static_cast<int>(s.windowWidth), static_cast<int>(s.windowLines),
-            static_cast<int>(w.left), static_cast<int>(w.top), static_cast<int>(w.right),
-            static_cast<int>(w.bottom));
-  const int64_t* a = s.division.area;
-  if (s.division.count == 5) {
-    OutPrintf(CH_OUT, "  Division of source image: %d,%d,%d,%d,%d\n\n", static_cast<int>(a[0]),
-              static_cast<int>(a[1]), static_cast<int>(a[2]), static_cast<int>(a[3]),
-              static_cast<int>(a[4]));
-  } else if (s.division.count == 3) {
-    OutPrintf(CH_OUT, "  Division of source image: %d,%d,%d\n\n", static_cast<int>(a[0]),
-              static_cast<int>(a[1]), static_cast<int>(a[2]));
-  }
-  return PrintScaleReport(model, screen.keys, s.panorama, false);
+  return OutPrintf(CH_OUT, "  ----------\n\n") && PrintKeyHelp(screen.state) &&
+         OutPrintf(CH_OUT, "\n") && PrintSizes(screen) && PrintDivision(screen.state.division) &&
+         PrintScaleReport(model, screen.keys, screen.state.panorama, false);
 }
 
 // Waits for a key of the mode's table and gives its step; false for Q and ESC (also the end of
@@ -99,11 +107,11 @@ bool ReadStep(bool panorama, LiveStep* step) {
     char name[kKeyNameSize];
     ReadKeyName(name);
     if (EqualsNoCase(name, "Q") || EqualsNoCase(name, "ESC")) return false;
-    const KeyRow* begin = panorama ? std::begin(kPanoramaLiveKeys) : std::begin(kWindowKeys);
-    const KeyRow* end = panorama ? std::end(kPanoramaLiveKeys) : std::end(kWindowKeys);
-    for (const KeyRow* row = begin; row != end; row++) {
-      if (EqualsNoCase(name, row->name)) {
-        *step = row->step;
+    const std::span<const KeyRow> rows =
+        panorama ? std::span<const KeyRow>(kPanoramaLiveKeys) : kWindowKeys;
+    for (const KeyRow& row : rows) {
+      if (EqualsNoCase(name, row.name)) {
+        *step = row.step;
         return true;
       }
     }
