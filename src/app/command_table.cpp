@@ -10,6 +10,7 @@
 #include "commands/script_commands.h"
 #include "commands/set_command.h"
 #include "console/output.h"
+#include "display/file_commands.h"
 #include "display/scale_command.h"
 
 namespace {
@@ -20,32 +21,18 @@ bool CmdNotImplemented(int, ArgSlot*, Value*) {
 }
 
 // clang-format off
-constexpr CommandRow kInitRow = {BASIC, "init", CmdNotImplemented, kNeedsCard,
-                          "INIT [NOflags|ONLYflags]                  - Initializes LCD controller"};
 constexpr CommandRow kModeRow = {BASIC, "m", CmdNotImplemented, kAnyBoard,
                           "M                                         - Shows current Mode info"};
 constexpr CommandRow kMemoryMapRow = {BASIC, "mm", CmdNotImplemented, kAnyBoard,
                           "MM                                        - Shows memory map layout"};
 constexpr CommandRow kShowRow = {BASIC, "show;sh", CmdNotImplemented, kNeedsCard,
                           "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"};
-constexpr CommandRow kDebugRow = {ADVANCED, "debug", CmdNotImplemented, kNeedsCard,
-                          "DEBUG                                     - HAL debugging"};
 constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
                           "DRAW [MAIN1|MAIN2 ..] [TEXT|LINE|BOX ..]  - Draws various graphics to screen"};
-constexpr CommandRow kFileDumpRow = {ADVANCED, "fdump;fdump8;fdump16;fdump32", CmdNotImplemented, kNeedsCard,
-                          "FDUMP[8|16|32] file area s [e|len] [..]   - Write to file"};
-constexpr CommandRow kFileLoadRow = {ADVANCED, "fload;fload8;fload16;fload32", CmdNotImplemented, kNeedsCard,
-                          "FLOAD[8|16|32] file area s [e|len] [..]   - Read from file"};
-constexpr CommandRow kFileSizeRow = {ADVANCED, "fsize;fsize8;fsize16;fsize32", CmdNotImplemented, kNeedsCard,
-                          "FSIZE[8|16|32] file                       - Returns file size"};
-constexpr CommandRow kLutRow = {ADVANCED, "l;l1;l2;l1a;l2a", CmdNotImplemented, kNeedsCard,
-                          "L[1|2][A] index [[red green blue]|[data]] - Programs the Look-Up Tables"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
                           "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
-constexpr CommandRow kPowerSaveRow = {ADVANCED, "ps", CmdNotImplemented, kNeedsCard,
-                          "PS [ON|OFF]                               - Controls Power Save mode"};
 constexpr CommandRow kSyncStridesRow = {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,
                           "SS                                        - Synchronize strides"};
 // clang-format on

@@ -45,9 +45,9 @@ unsigned BuildNumber(const char* keyword) {
   return colon != nullptr ? static_cast<unsigned>(std::strtoul(colon + 1, nullptr, 10)) : 0;
 }
 
-const char* CrcStatus() {
-  if (qvHclData.crc == ComputeHclCrc(qvHclData)) return "OK";
-  return qvHclData.crc == 0 ? "unconfigured" : "error";
+const char* CrcStatus(const QvHclData& record) {
+  if (record.crc == ComputeHclCrc(record)) return "OK";
+  return record.crc == 0 ? "unconfigured" : "error";
 }
 
 // A fixed-size record field as text, whether or not it is terminated.
@@ -61,11 +61,11 @@ std::string_view FieldText(const char (&field)[N]) {
 int qvAcquireController() {
   Hal.lastError = kHalOk;
   if (!Hal.traceSet) {
-    Hal.traceOn = (qvHclData.hclFlags & kHclTraceOn) != 0;
+    Hal.traceOn = (halHclFlags() & qvfDEBUG_REG_WRITES) != 0;
     Hal.traceSet = true;
   }
   if (Hal.windowBase[0] != 0) return 1;
-  if ((qvHclData.hclFlags & kHclUsbBridge) == 0) {
+  if ((halHclFlags() & qvfADAPTER_USB) == 0) {
     // Only the USB bridge variant exists so far: a driver board cannot be located.
     Hal.lastError = kHalNoController;
     return 0;
@@ -74,6 +74,18 @@ int qvAcquireController() {
   if (!Hal.dispatch.acquire()) return 0;
   Hal.windowBase[0] = kBridgeWindowMark;
   return 1;
+}
+
+void halSetRecord(const QvHclData* record) {
+  Hal.record = record != nullptr ? record : &qvHclData;
+}
+
+const QvHclData& halRecord() {
+  return *Hal.record;
+}
+
+uint32_t halHclFlags() {
+  return Hal.record->hclFlags;
 }
 
 void halSetBoardRoute(const BoardRoute& route) {
@@ -91,12 +103,13 @@ bool qvIsAcquired() {
 void qvGetVersionInfo(const char* program, const char* title, const char* revision, char* buffer,
                       size_t size) {
   if (buffer == nullptr || size == 0) return;
-  std::string_view chip = FieldText(qvHclData.chipId);
+  const QvHclData& record = halRecord();
+  std::string_view chip = FieldText(record.chipId);
   int n = std::snprintf(
       buffer, size, "%.*s%s - %s - Build %u [L:%u]\n%s\nConfiguration CRC %04Xh (%s)\n",
       static_cast<int>(chip.size()), chip.data(), program, title, BuildNumber(revision),
-      BuildNumber(kHalRevision), kAttribution, qvHclData.crc, CrcStatus());
-  std::string_view description = FieldText(qvHclData.description);
+      BuildNumber(kHalRevision), kAttribution, record.crc, CrcStatus(record));
+  std::string_view description = FieldText(record.description);
   if (!description.empty() && n >= 0 && static_cast<size_t>(n) < size) {
     std::snprintf(buffer + n, size - n, ", Description:\n%.*s\n",
                   static_cast<int>(description.size()), description.data());

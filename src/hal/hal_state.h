@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hal/hcl_data.h"
+
 // One entry per operation, in slot order; each variant supplies all of them.
 struct HalDispatch {
   bool (*acquire)();                                                                          // 0
@@ -67,8 +69,9 @@ struct HalState {
   bool traceSet = false;                   // the first acquire takes the trace from the record
   uintptr_t windowBase[kBarWindows] = {};  // window 0 doubles as the "acquired" mark
   HalDispatch dispatch = {};
-  uint32_t bridgeRegBase = 0;  // bridge address of register index 0
-  uint8_t bridgeDevice = 2;    // device selector sent with every transfer
+  uint32_t bridgeRegBase = 0;            // bridge address of register index 0
+  uint8_t bridgeDevice = 2;              // device selector sent with every transfer
+  const QvHclData* record = &qvHclData;  // the configuration record in force
 };
 extern HalState Hal;
 

@@ -6,9 +6,9 @@
 void WriteRegisterTable(const QvHclData& record) {
   for (const HclRegPair& pair : record.regTable) {
     if (pair.index == kRegTableEnd) return;
-    if (pair.index >= 0xFFFC) {
+    if (pair.index >= kRegTablePllDelay) {
       DelayMicroseconds(pair.value);
-    } else if (pair.index < 0xFFF0) {
+    } else if (pair.index < kRegTableSkipFirst) {
       qvWriteReg16(pair.index, pair.value);
     }
   }

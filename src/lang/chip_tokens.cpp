@@ -64,6 +64,13 @@ bool NumberOf(const Value& value, uint32_t radix, uint32_t* n) {
   return true;
 }
 
+// A setting the model refused: its reason when it gave one.
+int Refused(const char** message) {
+  const std::string& why = ChipModel().Refusal();
+  if (why.empty()) return Fail(message, "Failed to set feature. (Invalid value?)", 1);
+  return FailWith(message, why, 1);
+}
+
 int SetNumericFeature(const std::string& key, const Value& value, bool show, const char** message) {
   ChipDef& model = ChipModel();
   const char* name = key.c_str();
@@ -80,7 +87,7 @@ int SetNumericFeature(const std::string& key, const Value& value, bool show, con
   if (step > 1 && (n - min) % step != 0) {
     return FailWith(message, "Must be aligned by " + InRadix(step, radix) + "!", pos);
   }
-  if (!model.SetValue(name, n)) return Fail(message, "Failed to set feature. (Invalid value?)", 1);
+  if (!model.SetValue(name, n)) return Refused(message);
   if (show) {
     OutPrintf(CH_SET, "%s (%s) <- %s\n", name, Location(key).c_str(), InRadix(n, radix).c_str());
   }
@@ -90,9 +97,7 @@ int SetNumericFeature(const std::string& key, const Value& value, bool show, con
 int SetTextFeature(const std::string& key, const Value& value, bool show, const char** message) {
   char digits[kNumStrSize];
   const char* text = value.isText ? value.text : NumToStr(digits, value.number, 16, 0);
-  if (!ChipModel().SetValueText(key.c_str(), text)) {
-    return Fail(message, "Failed to set feature. (Invalid value?)", 1);
-  }
+  if (!ChipModel().SetValueText(key.c_str(), text)) return Refused(message);
   if (show) OutPrintf(CH_SET, "%s (%s) <- \"%s\"\n", key.c_str(), Location(key).c_str(), text);
   return 0;
 }
@@ -223,6 +228,7 @@ int SetFeatureToken(std::string_view name, const Value& value, bool show, const 
   if (key.size() >= ChipDefBase::kMaxKeyLen || !ChipModel().FeatureExists(key.c_str())) {
     return Fail(message, "Unknown feature or token.", 1);
   }
+  ChipModel().ClearRefusal();
   if (IsNumeric(ChipModel().GetType(key.c_str()))) {
     return SetNumericFeature(key, value, show, message);
   }

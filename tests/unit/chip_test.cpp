@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,6 +54,11 @@ TEST_F(ChipTest, ReadOnlyIgnoresWritesWriteOnlyReadsZeroUnknownIsCountedOnly) {
   EXPECT_EQ(Read(0x0200), 0x0030);
   Write(0x0180, 0x801C);  // hwcReset reads back as 0
   EXPECT_EQ(Read(0x0180), 0x001C);
+  // The LCD port status (bit 13) reports the port enable (bit 10), whatever is written to it.
+  Write(kRegDisplayMode1, 0x0401);
+  EXPECT_EQ(Read(kRegDisplayMode1), 0x2401);
+  Write(kRegDisplayMode1, 0x2001);
+  EXPECT_EQ(Read(kRegDisplayMode1), 0x0001);
 
   Write(0x0034, 0x1234);  // a register of the sibling product only
   EXPECT_EQ(Read(0x0034), 0);
@@ -336,6 +342,24 @@ TEST_F(ChipTest, DamagedStateNeverReachesOutsideItself) {
     }
   }
   EXPECT_EQ(changed, 0u);
+}
+
+TEST_F(ChipTest, PanelScanDrivesVndpAndVoutPulsesWhileThePortIsOn) {
+  for (int i = 0; i < 40; i++) EXPECT_EQ(Read(kRegMiscConfig), 0x04D1);  // no scan: as stored
+  Write(kRegDisplayMode1, 0x0400);                                       // LCD port on
+  std::string vndp;
+  for (int i = 0; i < 32; i++) vndp += Read(kRegMiscConfig) & 0x0080 ? '1' : '0';
+  EXPECT_EQ(vndp, "00000000000001100000000000000110");  // two lines of sixteen, each frame
+  EXPECT_EQ(Read(kRegGpioIrq0), 0);                     // no VOUT rate: no pulse
+  Write(kRegVoutConfig, 0x2003);                        // every second frame, three lines in
+  Write(kRegGpioConfig0, 0x0001);                       // pin 0 is an output
+  int reads = 0;
+  while (Read(kRegGpioIrq0) == 0 && reads < 100) reads++;
+  EXPECT_LT(reads, 2 * 16 + 3);
+  EXPECT_EQ(Read(kRegGpioIrq0), 0xFFFE);
+  EXPECT_EQ(Read(kRegGpioIrq1), 0x00FF);
+  Write(kRegGpioIrq0, 0);
+  EXPECT_EQ(Read(kRegGpioIrq0), 0);
 }
 
 }  // namespace
