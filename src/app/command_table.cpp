@@ -11,6 +11,7 @@
 #include "commands/set_command.h"
 #include "console/output.h"
 #include "display/file_commands.h"
+#include "display/scale_command.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplement
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
                           "DRAW [MAIN1|MAIN2 ..] [TEXT|LINE|BOX ..]  - Draws various graphics to screen"};
-constexpr CommandRow kScaleRow = {ADVANCED, "scale", CmdNotImplemented, kNeedsCard,
-                          "SCALE PIP1|PIP2 HS:n VS:n HF:n VF:n       - Set PIP scaling factor and coefs"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
                           "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
 constexpr CommandRow kSyncStridesRow = {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,

@@ -238,7 +238,9 @@ bool ChipDefBase::SetFieldValue(const char* name, uint32_t raw) {
     int low = 0, high = 0;
     GetMaskRange(f.Mask, &low, &high);
     if (low < 0) return false;  // a field of no bits holds nothing
-    const uint32_t kept = ReadRegister(f.Reg, false) & ~f.Mask;
+    // Reading a data port moves the chip on (its counter advances): a field of one is written
+    // alone.
+    const uint32_t kept = IsDataPort(f.Reg) ? 0 : ReadRegister(f.Reg, false) & ~f.Mask;
     value = ((raw << low) & f.Mask) | kept;
   }
   return WriteRegister(f.Reg, false, value);

@@ -94,7 +94,7 @@ constexpr RegisterInfo kRegisters[] = {
     {0x0262, 0x0000, RW, "PIP1_HORZ_SCALE"},
     {0x0264, 0x0000, RW, "PIP1_VERT_SCALE"},
     {0x0266, 0x0000, RW, "PIP1_SCALER_PORT"},
-    {0x0268, 0x0000, WO, "PIP1_SCALER_COEF"},
+    {0x0268, 0x0000, RW, "PIP1_SCALER_COEF"},
     {0x026E, 0x0000, RW, "PIP1_SCALER_CTRL"},
     {0x0270, 0x0000, RW, "PIP1_SCROLL_SA_0"},
     {0x0272, 0x0000, RW, "PIP1_SCROLL_SA_1"},
@@ -110,7 +110,7 @@ constexpr RegisterInfo kRegisters[] = {
     {0x02A2, 0x0000, RW, "PIP2_HORZ_SCALE"},
     {0x02A4, 0x0000, RW, "PIP2_VERT_SCALE"},
     {0x02A6, 0x0000, RW, "PIP2_SCALER_PORT"},
-    {0x02A8, 0x0000, WO, "PIP2_SCALER_COEF"},
+    {0x02A8, 0x0000, RW, "PIP2_SCALER_COEF"},
     {0x02AE, 0x0000, RW, "PIP2_SCALER_CTRL"},
     {0x02B0, 0x0000, RW, "PIP2_SCROLL_SA_0"},
     {0x02B2, 0x0000, RW, "PIP2_SCROLL_SA_1"},
@@ -374,12 +374,15 @@ void SetLutCounter(ChipState* chip, int lut, uint8_t entry) {
   chip->lutSecondHalf[lut] = 0;
 }
 
-void CoefPortWrite(ChipState* chip, int scaler, uint32_t portIndex, uint16_t value) {
+// The coefficient the port reaches now, in the table its counter register selects; the counter
+// then moves on.
+int8_t& NextCoefficient(ChipState* chip, int scaler, uint32_t portIndex) {
   int table = (Reg(chip, portIndex) & kCoefSelect) ? 1 : 0;
   uint8_t& counter = chip->coefCounter[scaler];
   counter &= kCoefEntries - 1;
-  chip->coef[scaler][table][counter] = static_cast<int8_t>(value & 0xFF);
+  int8_t& entry = chip->coef[scaler][table][counter];
   counter = (counter + 1) & (kCoefEntries - 1);
+  return entry;
 }
 
 // Both scalers' registers differ only by their base: PIP1 0260h, PIP2 02A0h.
@@ -442,6 +445,9 @@ uint16_t ChipRead(ChipState* chip, uint32_t index) {
       uint16_t counter = chip->coefCounter[ScalerOf(index)] & (kCoefEntries - 1);
       return static_cast<uint16_t>(Reg(chip, index) | counter << 8);
     }
+    case kRegPip1ScalerCoef:  // PIP1_SCALER_COEF: the coefficient memory reads back
+    case kRegPip2ScalerCoef:  // PIP2_SCALER_COEF
+      return static_cast<uint8_t>(NextCoefficient(chip, ScalerOf(index), index - 2));
     case kRegPip2LutCounter:  // PIP2LUT_COUNTER
       return chip->lutCounter[kPip2Lut];
     case kRegPip2LutData:  // PIP2LUT_DATAPORT
@@ -508,7 +514,7 @@ void ChipWrite(ChipState* chip, uint32_t index, uint16_t value, uint16_t laneMas
       return;
     case kRegPip1ScalerCoef:  // PIP1_SCALER_COEF
     case kRegPip2ScalerCoef:  // PIP2_SCALER_COEF
-      CoefPortWrite(chip, ScalerOf(index), index - 2, value);
+      NextCoefficient(chip, ScalerOf(index), index - 2) = static_cast<int8_t>(value & 0xFF);
       return;
     case 0x026E:  // PIP1_SCALER_CTRL
     case 0x02AE:  // PIP2_SCALER_CTRL

@@ -49,8 +49,7 @@ TEST_F(ChipTest, ReadOnlyIgnoresWritesWriteOnlyReadsZeroUnknownIsCountedOnly) {
   EXPECT_EQ(Read(0x018E), 0);
   EXPECT_EQ(Read(0x0A00), 0);
   EXPECT_EQ(chip()->badAccesses, 2u);
-  Write(0x0268, 0x0040);  // PIP1_SCALER_COEF
-  EXPECT_EQ(Read(0x0268), 0);
+  EXPECT_EQ(Read(kRegSoftReset), 0);
   Write(0x0200, 0x00B3);  // lcdReset and both LUT address clears read back as 0
   EXPECT_EQ(Read(0x0200), 0x0030);
   Write(0x0180, 0x801C);  // hwcReset reads back as 0
@@ -188,6 +187,11 @@ TEST_F(ChipTest, ScalerCoefficientsFillTheSelectedTableThroughTheCounter) {
   EXPECT_EQ(Read(kRegPip2ScalerPort), 0x0000);
   EXPECT_EQ(Read(0x02AE), 0x0000);
   EXPECT_EQ(chip()->coef[1][0][0], 5);
+  // The port reads the selected table back through the same counter.
+  Write(kRegPip1ScalerPort, 0x0011);  // counter reset, vertical table
+  EXPECT_EQ(Read(kRegPip1ScalerCoef), 0xF0);
+  EXPECT_EQ(Read(kRegPip1ScalerCoef), 0xF1);
+  EXPECT_EQ(Read(kRegPip1ScalerPort), 0x0210);
 }
 
 // Sends width x height pixels numbered from 1 through the write window and returns where each
