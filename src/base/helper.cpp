@@ -173,6 +173,23 @@ uint32_t ShiftByMask(uint32_t value, uint32_t mask) {
   return low > 0 ? value >> low : value;
 }
 
+std::string BitRunsText(uint32_t bits) {
+  std::string runs;
+  char text[32];
+  while (bits != 0) {
+    int low = 0, high = 0;
+    GetMaskRange(bits, &low, &high);
+    bits &= high == 31 ? 0 : ~0u << (high + 1);
+    if (high == low) {
+      std::snprintf(text, sizeof text, "%s%d", runs.empty() ? "" : ", ", low);
+    } else {
+      std::snprintf(text, sizeof text, "%s%d:%d", runs.empty() ? "" : ", ", high, low);
+    }
+    runs += text;
+  }
+  return runs;
+}
+
 void LowerInPlace(char* text) {
   for (; *text != '\0'; text++) *text = Lower(*text);
 }

@@ -60,5 +60,8 @@ void GetMaskRange(uint32_t mask, int* low, int* high);
 // value shifted right by the index of the lowest set bit of mask.
 uint32_t ShiftByMask(uint32_t value, uint32_t mask);
 
+// The runs of set bits, lowest first, each as "high:low" or as the one bit: "4:3, 8". Empty for 0.
+std::string BitRunsText(uint32_t bits);
+
 // Lower-cases ASCII letters in place.
 void LowerInPlace(char* text);
