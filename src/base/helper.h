@@ -24,6 +24,9 @@ void TruncateWithEllipsis(char* out, std::string_view text, size_t width);
 // text, the last blank at or before the width when it comes before that LF, else the width.
 size_t FindWrapPoint(std::string_view text, size_t width);
 
+// printf-formats into a text of the length needed.
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // printf-formats, appends suffix and left-justifies in a column of width; a text that fills the
 // column gets two blanks after it.
 std::string PadColumn(size_t width, std::string_view suffix, const char* format, ...)
