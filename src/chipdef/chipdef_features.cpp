@@ -367,8 +367,10 @@ bool ChipDefBase::SetValueText(const char* name, const char* text) {
       if (text[0] == '\0' || !IsNumber(text, radix)) return false;
       return SetValue(name, StrToNum(text, radix));
     }
-    case FT_FREQ:
-      return SetValue(name, StrToFreq(text, 1000000));
+    case FT_FREQ: {
+      uint32_t hz = 0;
+      return StrToFreq(text, 1000000, &hz) && SetValue(name, hz);
+    }
     case FT_LIST: {
       uint32_t entry = 0;
       if (!FindValueByText(name, text, &entry)) return false;
