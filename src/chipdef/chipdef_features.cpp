@@ -407,9 +407,3 @@ uint32_t ChipDefBase::GetSeqLength(const char*) {
 bool ChipDefBase::SetSeqLength(const char*, uint32_t) {
   return false;
 }
-
-size_t ChipDefBase::DiagnoseReserved(char* buffer, size_t size) {
-  if (buffer == nullptr) CHIPDEF_FATAL("no report buffer");
-  if (size > 0) buffer[0] = '\0';
-  return 0;
-}
