@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "hal/board_route.h"
 #include "hal/hal.h"
@@ -335,16 +334,22 @@ void BurstReadRectMemory32(uint32_t address, uint32_t* buffer, uint32_t count, u
   ReadBlock(address, buffer, count, true, "qvBurstReadRectMemory32");
 }
 
-// Byte pairs become port words with the first byte of each pair as the high byte.
+// Bytes go to the port in memory order (the first byte of each pair at the lower address, as
+// every read gives them back). An odd first or last byte is merged into its word; the whole
+// transfer runs under one hold of the lock.
 void BurstWriteMemory8(uint32_t address, const uint8_t* buffer, uint32_t count) {
-  if (count & 1) HalAssert("qvBurstWriteMemory8() Count must be even.");
-  uint32_t words = count / 2;
-  if (words == 0) return;
-  std::vector<uint16_t> packed(words);
-  for (uint32_t i = 0; i < words; i++) {
-    packed[i] = static_cast<uint16_t>(buffer[2 * i] << 8 | buffer[2 * i + 1]);
+  const char* op = "qvBurstWriteMemory8";
+  BridgeLockHold lock;
+  if (address & 1) {
+    WriteMemory8(address++, *buffer++);
+    count--;
   }
-  WriteBlock(address, packed.data(), words, false, "qvBurstWriteMemory8");
+  uint32_t even = count & ~1u;
+  if (even > 0) {
+    SetMemoryAddress(address, false, false, op);
+    BlockWrite(kMemPort, buffer, even, op);
+  }
+  if (count & 1) WriteMemory8(address + even, buffer[even]);
 }
 void BurstWriteRectMemory8(uint32_t address, const uint8_t* buffer, uint32_t count, uint32_t width,
                            uint32_t stride) {

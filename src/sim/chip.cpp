@@ -157,6 +157,8 @@ constexpr uint16_t kCoefSelect = 0x0010;        // PIPn_SCALER_PORT
 constexpr uint16_t kScalerReset = 0x8000;       // PIPn_SCALER_CTRL
 constexpr uint16_t kRectangular = 0x8000;       // MEM_SADDR_1
 constexpr uint16_t kHwcComplete = 0x0001;       // HWC_RAW_STATUS, HWC_STATUS
+constexpr uint16_t kVndp = 0x0080;              // MISC_CONFIG
+constexpr uint16_t kLcdPort = 0x0400;           // DISPLAY_MODE_1
 constexpr int kLcdLut = 0;
 constexpr int kPip2Lut = 1;
 
@@ -246,7 +248,8 @@ void StartHwc(ChipState* chip) {
 }
 
 // Places pixel number hwcPixel of the incoming image: rows of width pixels, turned and mirrored
-// as HOST_CONFIG says, the first pixel at hwcBase. Every data type is taken as 16-bit pixels.
+// as HOST_CONFIG says, the first pixel at hwcBase. Every data type is taken as 16-bit pixels;
+// the 4:2:0 types (2 and 3) bring three words for every four pixels, which end the image sooner.
 void HwcPixel(ChipState* chip, uint16_t pixel) {
   uint16_t config = Reg(chip, kRegHostConfig);
   uint64_t width = Reg(chip, kRegHwcWidth) + 2u;
@@ -280,10 +283,44 @@ void HwcPixel(ChipState* chip, uint16_t pixel) {
       static_cast<uint32_t>(chip->hwcBase + down * stride + across * 2) & kDisplayMemoryMask & ~1u;
   chip->memory[at] = static_cast<uint8_t>(pixel);
   chip->memory[at + 1] = static_cast<uint8_t>(pixel >> 8);
-  if (++chip->hwcPixel < width * height || ChipFault.stuckBusy) return;
+  uint32_t dataType = config >> 5 & 7;
+  uint64_t words = dataType == 2 || dataType == 3 ? width * height * 3 / 4 : width * height;
+  if (++chip->hwcPixel < words || ChipFault.stuckBusy) return;
   Reg(chip, kRegHostConfig) &= ~kHwcEnable;
   Reg(chip, kRegHwcRawStatus) |= kHwcComplete;
   Reg(chip, kRegHwcStatus) |= kHwcComplete;
+}
+
+// ---- panel scan ----
+
+// A frame of 16 lines, the last two of them the vertical non-display period (VNDP). Every
+// voutrate-th frame sends a VOUT pulse voutdelay lines after its start; the board wires VOUT to
+// the GPIO inputs, so every pin configured as an input latches its interrupt status.
+constexpr uint32_t kScanLines = 16;
+constexpr uint32_t kVndpLines = 2;
+
+bool Scanning(ChipState* chip) {
+  return (Reg(chip, kRegDisplayMode1) & kLcdPort) != 0;
+}
+
+void AdvanceScan(ChipState* chip) {
+  if (!Scanning(chip)) return;
+  chip->scanLine = (chip->scanLine + 1) % kScanLines;
+  if (chip->scanLine == 0) chip->scanFrame++;
+  uint16_t vout = Reg(chip, kRegVoutConfig);
+  uint32_t rate = vout >> 12;
+  uint32_t delay = (vout & 0x03FF) % kScanLines;
+  if (rate == 0 || chip->scanFrame % rate != 0 || chip->scanLine != delay) return;
+  Reg(chip, kRegGpioIrq0) |= static_cast<uint16_t>(~Reg(chip, kRegGpioConfig0));
+  Reg(chip, kRegGpioIrq1) |= static_cast<uint16_t>(~Reg(chip, kRegGpioConfig1) & 0x00FF);
+}
+
+// MISC_CONFIG with its VNDP bit from the scan (as stored when the panel is not driven).
+uint16_t MiscConfig(ChipState* chip) {
+  uint16_t value = Reg(chip, kRegMiscConfig);
+  if (!Scanning(chip)) return value;
+  bool vndp = chip->scanLine >= kScanLines - kVndpLines;
+  return static_cast<uint16_t>((value & ~kVndp) | (vndp ? kVndp : 0));
 }
 
 // ---- data ports ----
@@ -355,6 +392,7 @@ void ResetEngines(ChipState* chip) {
   for (uint8_t& counter : chip->coefCounter) counter = 0;
   chip->memAddress = chip->memLineStart = chip->memLineDone = 0;
   chip->hwcBase = chip->hwcPixel = 0;
+  chip->scanLine = chip->scanFrame = 0;
 }
 
 }  // namespace
@@ -390,6 +428,13 @@ uint16_t ChipRead(ChipState* chip, uint32_t index) {
     return 0;
   }
   switch (index) {
+    case kRegMiscConfig:  // MISC_CONFIG
+      AdvanceScan(chip);
+      return MiscConfig(chip);
+    case kRegGpioIrq0:  // GPIO_IRQ_0
+    case kRegGpioIrq1:  // GPIO_IRQ_1
+      AdvanceScan(chip);
+      return Reg(chip, index);
     case kRegMemPort:  // MEM_ACCESS_PORT
       return MemoryPortRead(chip);
     case kRegPip1ScalerPort:    // PIP1_SCALER_PORT

@@ -10,6 +10,9 @@
 //                     content of the "| " lines that follow
 //   | text            a line of the file above ("|" alone is an empty line)
 //   || text           text of the file above without a line end (its last line, usually)
+//   % hexfile NAME, % expect-hexfile NAME
+//                     the same for a binary file: its "| " lines hold bytes in hexadecimal
+//                     ("| 50 36 0A"), with no line ends of their own
 //   < text            a line of standard input (a bare "<" is an empty line)
 //   > text            a line of expected output (a bare ">" is an empty line)
 //   >| text           expected output without a line end (the last prompt, usually)
@@ -84,6 +87,7 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
   std::string line;
   int lineNo = 0;
   std::string* fileBody = nullptr;
+  bool hexBody = false;
   while (std::getline(in, line)) {
     lineNo++;
     if (line.rfind("===", 0) == 0) {
@@ -99,14 +103,19 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
     Case& c = cases.back();
     if (line.rfind("$ ", 0) == 0) {
       c.args = SplitCommandLine(Rest(line, 1));
-    } else if (line.rfind("% file ", 0) == 0) {
-      c.files.emplace_back(Rest(line, 6), "");
+    } else if (line.rfind("% file ", 0) == 0 || line.rfind("% hexfile ", 0) == 0) {
+      hexBody = line[2] == 'h';
+      c.files.emplace_back(Rest(line, hexBody ? 9 : 6), "");
       fileBody = &c.files.back().second;
     } else if (line.rfind("% env ", 0) == 0) {
       c.env.push_back(Rest(line, 5));
-    } else if (line.rfind("% expect-file ", 0) == 0) {
-      c.expectedFiles.emplace_back(Rest(line, 13), "");
+    } else if (line.rfind("% expect-file ", 0) == 0 || line.rfind("% expect-hexfile ", 0) == 0) {
+      hexBody = line[9] == 'h';
+      c.expectedFiles.emplace_back(Rest(line, hexBody ? 16 : 13), "");
       fileBody = &c.expectedFiles.back().second;
+    } else if (line[0] == '|' && fileBody != nullptr && hexBody) {
+      std::istringstream bytes(Rest(line, 1));
+      for (unsigned value = 0; bytes >> std::hex >> value;) *fileBody += static_cast<char>(value);
     } else if (line.rfind("||", 0) == 0 && fileBody != nullptr) {
       *fileBody += Rest(line, 2);
     } else if (line[0] == '|' && fileBody != nullptr) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -337,6 +338,24 @@ TEST_F(ChipTest, DamagedStateNeverReachesOutsideItself) {
     }
   }
   EXPECT_EQ(changed, 0u);
+}
+
+TEST_F(ChipTest, PanelScanDrivesVndpAndVoutPulsesWhileThePortIsOn) {
+  for (int i = 0; i < 40; i++) EXPECT_EQ(Read(kRegMiscConfig), 0x04D1);  // no scan: as stored
+  Write(kRegDisplayMode1, 0x0400);                                       // LCD port on
+  std::string vndp;
+  for (int i = 0; i < 32; i++) vndp += Read(kRegMiscConfig) & 0x0080 ? '1' : '0';
+  EXPECT_EQ(vndp, "00000000000001100000000000000110");  // two lines of sixteen, each frame
+  EXPECT_EQ(Read(kRegGpioIrq0), 0);                     // no VOUT rate: no pulse
+  Write(kRegVoutConfig, 0x2003);                        // every second frame, three lines in
+  Write(kRegGpioConfig0, 0x0001);                       // pin 0 is an output
+  int reads = 0;
+  while (Read(kRegGpioIrq0) == 0 && reads < 100) reads++;
+  EXPECT_LT(reads, 2 * 16 + 3);
+  EXPECT_EQ(Read(kRegGpioIrq0), 0xFFFE);
+  EXPECT_EQ(Read(kRegGpioIrq1), 0x00FF);
+  Write(kRegGpioIrq0, 0);
+  EXPECT_EQ(Read(kRegGpioIrq0), 0);
 }
 
 }  // namespace
