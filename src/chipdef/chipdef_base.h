@@ -225,6 +225,9 @@ class ChipDefBase {
 
   // A data port: reading it moves the chip on, so pictures and listings must not read it.
   bool IsDataPort(uint32_t index);
+  // Whether the feature's field can be read without harm: not write-only, not in a write-only
+  // register or a data port.
+  bool FieldReadable(const FeatureRec& f);
 
   // While a file is viewed, registers are read from it instead of the chip or the record (an
   // index it lacks reads as the register's default) and writes are refused, so decoding a saved
