@@ -10,7 +10,7 @@
 
 #include "chipdef/chipdef_base.h"
 
-constexpr int kLutCount = 2;  // LUT1 (the LCD-LUT) and LUT2 (the PIP2-LUT)
+constexpr int kSnapshotLuts = 2;  // LUT1 (the LCD-LUT) and LUT2 (the PIP2-LUT)
 
 struct Snapshot {
   std::string chip;       // the product the snapshot was taken of
@@ -18,7 +18,7 @@ struct Snapshot {
   std::string board;      // from which board
   std::string recordCrc;  // the configuration record's CRC ("B1E4h")
   RegisterFile registers;
-  RegisterFile luts[kLutCount];  // entries by index as 00RRGGBBh; luts[0] is LUT1
+  RegisterFile luts[kSnapshotLuts];  // entries by index as 00RRGGBBh; luts[0] is LUT1
 };
 
 // ---- which registers a snapshot holds (snapshot_plan.cpp) ----
@@ -53,8 +53,9 @@ uint32_t UncoveredBits(uint32_t index);
 
 // Reads the registers and LUT entries that wanted holds (every saved register and both whole
 // tables when wanted is null) from the acquired board, holding the bridge lock throughout so
-// that no other process changes the board half-way.
-void CaptureBoard(const Snapshot* wanted, Snapshot* out);
+// that no other process changes the board half-way. False when an access failed (its assertion
+// message printed): out is then incomplete.
+bool CaptureBoard(const Snapshot* wanted, Snapshot* out);
 
 // ---- the file (snapshot_file.cpp) ----
 

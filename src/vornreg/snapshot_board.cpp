@@ -5,10 +5,29 @@
 #include "chipdef/chipdef.h"
 #include "commands/lut_access.h"
 #include "hal/board_route.h"
+#include "platform/assert.h"
 #include "platform/board_lock.h"
 #include "vornreg/snapshot.h"
 
 namespace {
+
+// An access that fails on the way to the board ends at the assertion prompt, which would offer
+// to go on with values that were never read. A snapshot has no use for them: while the board is
+// read, the failure is noted without a question, the reading stops and the run ends in an error.
+struct FailureWatch {
+  static inline bool failed = false;
+  static int Note() {
+    failed = true;
+    return 'n';
+  }
+  FailureWatch() {
+    failed = false;
+    SetAssertResponder(Note);
+  }
+  ~FailureWatch() { SetAssertResponder(nullptr); }
+  FailureWatch(const FailureWatch&) = delete;
+  FailureWatch& operator=(const FailureWatch&) = delete;
+};
 
 std::string Now() {
   const std::time_t now = std::time(nullptr);
@@ -39,16 +58,17 @@ void CaptureLut(int number, const RegisterFile* wanted, RegisterFile* out) {
   if (wanted != nullptr && wanted->empty()) return;  // the table is not asked for: no glitch
   const LutTarget target = LutTargetOf(number);
   LutAccess access(target);
-  for (uint32_t i = 0; i < kLutSize; i++) {
+  for (uint32_t i = 0; i < kLutSize && !FailureWatch::failed; i++) {
     if (wanted == nullptr || wanted->contains(i)) (*out)[i] = Packed(ReadLutEntry(target, i));
   }
 }
 
 }  // namespace
 
-void CaptureBoard(const Snapshot* wanted, Snapshot* out) {
+bool CaptureBoard(const Snapshot* wanted, Snapshot* out) {
   ChipDef& model = ChipModel();
   BridgeLockHold lock;
+  FailureWatch watch;
   out->chip = model.GetProductTitle(TITLE_NAME);
   out->taken = Now();
   out->board = BoardText(halBoardRoute());
@@ -56,11 +76,13 @@ void CaptureBoard(const Snapshot* wanted, Snapshot* out) {
   std::snprintf(crc, sizeof crc, "%04Xh", model.Record().crc);
   out->recordCrc = crc;
   for (const PlanRow& row : SnapshotPlan()) {
+    if (FailureWatch::failed) return false;
     if (row.skip != nullptr) continue;
     if (wanted != nullptr && !wanted->registers.contains(row.index)) continue;
     out->registers[row.index] = model.ReadRegister(row.index, false) & ~ActionBits(row.index);
   }
-  for (int lut = 0; lut < kLutCount; lut++) {
+  for (int lut = 0; lut < kSnapshotLuts && !FailureWatch::failed; lut++) {
     CaptureLut(lut + 1, wanted != nullptr ? &wanted->luts[lut] : nullptr, &out->luts[lut]);
   }
+  return !FailureWatch::failed;
 }

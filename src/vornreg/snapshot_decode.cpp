@@ -71,7 +71,7 @@ void DiffFields(const Snapshot& a, const Snapshot& b, uint32_t index, uint32_t c
 }
 
 void DiffTables(const Snapshot& a, const Snapshot& b, DiffOutput* out) {
-  for (int lut = 0; lut < kLutCount; lut++) {
+  for (int lut = 0; lut < kSnapshotLuts; lut++) {
     for (uint32_t index : Indexes(a.luts[lut], b.luts[lut])) {
       const std::optional<uint32_t> before = Find(a.luts[lut], index);
       const std::optional<uint32_t> after = Find(b.luts[lut], index);
@@ -130,7 +130,7 @@ std::vector<std::string> ShowLines(const Snapshot& snapshot) {
     }
   }
   lines.insert(lines.end(), stray.begin(), stray.end());
-  for (int lut = 0; lut < kLutCount; lut++) {
+  for (int lut = 0; lut < kSnapshotLuts; lut++) {
     std::vector<std::string> table;
     ListTable(lut + 1, snapshot.luts[lut], &table);
     lines.insert(lines.end(), table.begin(), table.end());

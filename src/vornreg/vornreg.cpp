@@ -88,7 +88,8 @@ constexpr const char* kManual[] = {
     "    0  save and show succeeded; diff found no difference.",
     "    1  diff found differences.",
     "    2  an error: a file that cannot be read or written, a file that is no snapshot, no",
-    "       board, a command line not understood.",
+    "       board or one that stops answering while it is read (nothing is then saved or",
+    "       compared), a command line not understood.",
     "",
     "NOTES",
     "    Unless a table is bypassed, the LCD port is switched off while the table is read or",
@@ -126,6 +127,8 @@ constexpr ActionRow kActions[] = {
     {"diff", Diff, 1, 2, true},
     {"show", Show, 1, 1, false},
 };
+
+constexpr const char* kBoardFailed = "the board did not answer while it was read: ";
 
 int Trouble(const std::string& message) {
   std::fflush(stdout);
@@ -211,7 +214,8 @@ bool PrintLines(const std::vector<std::string>& lines) {
 int Save(const Request& request) {
   if (!AcquireBoard()) return Trouble("no board to save.");
   Snapshot snapshot;
-  CaptureBoard(nullptr, &snapshot);
+  if (!CaptureBoard(nullptr, &snapshot))
+    return Trouble(kBoardFailed + std::string("nothing saved."));
   std::string error;
   if (!StoreSnapshot(request.files[0], snapshot, &error)) return Trouble(error);
   std::printf("Saved %zu registers and %zu LUT entries of the %s to %s.\n",
@@ -228,7 +232,7 @@ int Diff(const Request& request) {
     if (!LoadSnapshot(request.files[1], &b, &error)) return Trouble(error);
   } else {
     if (!AcquireBoard()) return Trouble("no board to compare with.");
-    CaptureBoard(&a, &b);
+    if (!CaptureBoard(&a, &b)) return Trouble(kBoardFailed + std::string("nothing compared."));
   }
   const std::vector<std::string> lines = DiffLines(a, b, request.registersOnly);
   if (!PrintLines(lines)) return kVornregTrouble;

@@ -136,4 +136,33 @@ TEST_F(Snapshots, TwoFilesAndFilesThatAreNoSnapshots) {
   }
 }
 
+TEST_F(Snapshots, HelpAndCommandLinesAndBoardsNotUnderstood) {
+  const std::string noBoard = std::string("env VORN_BOARD=bogus ") + VORNREG_BINARY;
+  struct Row {
+    const char* program;
+    const char* args;
+    const char* start;  // the start of the output
+    int exitCode;
+  };
+  const Row rows[] = {
+      {VORNREG_BINARY, "--help",
+       "NAME\n    vornreg - save, compare and restore the register set-up of a 77Q41 board\n", 0},
+      {VORNREG_BINARY, "diff -h", "NAME\n", 0},
+      {VORNREG_BINARY, "", "ERROR: no command: save, diff or show.\nUsage: vornreg save FILE\n", 2},
+      {VORNREG_BINARY, "frob", "ERROR: 'frob' is no command: save, diff or show.\n", 2},
+      {VORNREG_BINARY, "show --registers a.txt", "ERROR: '--registers' is no option of show.\n", 2},
+      {VORNREG_BINARY, "diff a.txt b.txt c.txt", "ERROR: diff takes one or two files.\n", 2},
+      {noBoard.c_str(), "save snap.txt",
+       "!!!!! VORN_BOARD=bogus is not understood: use auto, usb, usb:VVVV:PPPP, sim, sim:PATH, "
+       "uio:/dev/uioN or mem:ADDRESS.\nERROR: no board to save.\n",
+       2},
+  };
+  for (const Row& row : rows) {
+    const RunResult r = Run(row.program, row.args);
+    EXPECT_EQ(r.output.rfind(row.start, 0), 0u) << row.args << ":\n" << r.output;
+    EXPECT_EQ(r.exitCode, row.exitCode) << row.args;
+  }
+  EXPECT_FALSE(std::ifstream(dir / "snap.txt").good());  // no board: no file
+}
+
 }  // namespace
