@@ -10,6 +10,7 @@
 #include "commands/script_commands.h"
 #include "commands/set_command.h"
 #include "console/output.h"
+#include "display/draw_command.h"
 #include "display/file_commands.h"
 #include "display/scale_command.h"
 
@@ -29,12 +30,8 @@ constexpr CommandRow kShowRow = {BASIC, "show;sh", CmdNotImplemented, kNeedsCard
                           "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"};
 constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
-constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
-                          "DRAW [MAIN1|MAIN2 ..] [TEXT|LINE|BOX ..]  - Draws various graphics to screen"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
                           "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
-constexpr CommandRow kSyncStridesRow = {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,
-                          "SS                                        - Synchronize strides"};
 // clang-format on
 
 }  // namespace
