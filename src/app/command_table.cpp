@@ -13,6 +13,7 @@
 #include "display/draw_command.h"
 #include "display/file_commands.h"
 #include "display/scale_command.h"
+#include "display/show_command.h"
 
 namespace {
 
@@ -26,8 +27,6 @@ constexpr CommandRow kModeRow = {BASIC, "m", CmdNotImplemented, kAnyBoard,
                           "M                                         - Shows current Mode info"};
 constexpr CommandRow kMemoryMapRow = {BASIC, "mm", CmdNotImplemented, kAnyBoard,
                           "MM                                        - Shows memory map layout"};
-constexpr CommandRow kShowRow = {BASIC, "show;sh", CmdNotImplemented, kNeedsCard,
-                          "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"};
 constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,

@@ -37,11 +37,16 @@ bool PollGpioPin(uint32_t pin) {
   return true;
 }
 
+int PlaybackKey(bool endless) {
+  if (!ConsoleIsTerminal() && !endless) return -1;
+  if (!ConsoleKeyPending()) return -1;
+  int key = ConsoleReadKey();
+  if (key == kKeyExtended) ConsoleReadKey();
+  return key;
+}
+
 bool PlaybackStopRequested(bool endless) {
-  if (!ConsoleIsTerminal() && !endless) return false;
-  if (!ConsoleKeyPending()) return false;
-  if (ConsoleReadKey() == kKeyExtended) ConsoleReadKey();
-  return true;
+  return PlaybackKey(endless) >= 0;
 }
 
 VoutSettings::VoutSettings(uint32_t rate, uint32_t delay)

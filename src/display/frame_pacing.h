@@ -13,9 +13,13 @@ bool WaitVndpRisingEdge();
 // after printing the timeout.
 bool PollGpioPin(uint32_t pin);
 
-// A key pressed to stop a playback. On a terminal any key (read and dropped) stops it. Piped
-// input holds the next commands, so it is read only where a playback would otherwise never
-// end (endless is true); its end counts as a key.
+// A key pressed during a playback or an animation, read and returned: on a terminal any key
+// (an extended key gives kKeyExtended, its second code dropped). Piped input holds the next
+// commands, so it is read only where a playback would otherwise never end (endless is true);
+// its end gives Esc. -1 when no key waits.
+int PlaybackKey(bool endless);
+
+// A key pressed to stop a playback: PlaybackKey gave one.
 bool PlaybackStopRequested(bool endless);
 
 // Sets the "voutrate" and "voutdelay" features for one command and restores them after it.
