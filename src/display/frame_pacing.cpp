@@ -37,12 +37,29 @@ bool PollGpioPin(uint32_t pin) {
   return true;
 }
 
-int PlaybackKey(bool endless) {
-  if (!ConsoleIsTerminal() && !endless) return -1;
-  if (!ConsoleKeyPending()) return -1;
+namespace {
+
+// Piped input holds keys and commands: blanks, line ends and Esc are keys, anything else starts
+// the next command, which must reach the prompt whole.
+bool PipedCommandFollows() {
+  if (ConsoleIsTerminal()) return false;
+  int c = ConsolePeekByte();
+  return c >= 0 && c != ' ' && c != '\n' && c != '\r' && c != kKeyEsc;
+}
+
+}  // namespace
+
+int ReadPlaybackKey() {
+  if (PipedCommandFollows()) return kKeyEsc;
   int key = ConsoleReadKey();
   if (key == kKeyExtended) ConsoleReadKey();
   return key;
+}
+
+int PlaybackKey(bool endless) {
+  if (!ConsoleIsTerminal() && !endless) return -1;
+  if (!ConsoleKeyPending()) return -1;
+  return ReadPlaybackKey();
 }
 
 bool PlaybackStopRequested(bool endless) {

@@ -8,6 +8,13 @@ uint64_t HwcBytes(const HwcRectangle& r) {
   return pixels * (r.yuv420 ? 3 : 4) / 4 * 2;
 }
 
+uint64_t HwcSpan(const HwcRectangle& r) {
+  bool turned = r.rotation == 90 || r.rotation == 270;
+  uint64_t lines = turned ? r.width : r.height;
+  uint64_t columns = turned ? r.height : r.width;
+  return 2 * ((r.y + lines - 1) * r.stride + r.x + columns);
+}
+
 bool CheckHwcTarget(uint32_t start, const HwcRectangle& r, uint64_t bytes) {
   uint32_t step = r.yuv420 ? 4 : 2;
   if (r.x % step != 0) {
@@ -21,9 +28,5 @@ bool CheckHwcTarget(uint32_t start, const HwcRectangle& r, uint64_t bytes) {
                      static_cast<unsigned long long>(HwcBytes(r)), r.width, r.height,
                      static_cast<unsigned long long>(bytes));
   }
-  bool turned = r.rotation == 90 || r.rotation == 270;
-  uint64_t lines = turned ? r.width : r.height;
-  uint64_t columns = turned ? r.height : r.width;
-  uint64_t span = 2 * ((r.y + lines - 1) * r.stride + r.x + columns);
-  return CheckDisplayRange(start, span, 2);
+  return CheckDisplayRange(start, HwcSpan(r), 2);
 }

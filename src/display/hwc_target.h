@@ -16,6 +16,9 @@ struct HwcRectangle {
 // two a pixel, in whole 16-bit words.
 uint64_t HwcBytes(const HwcRectangle& r);
 
+// The display memory the window's writes cover from its start, rotation included.
+uint64_t HwcSpan(const HwcRectangle& r);
+
 // Prints the error and returns false when X is no multiple of the data type's pixel step, the
 // width is below 2, bytes of data are fewer than the window takes, or the window's writes from
 // start would reach beyond display memory.

@@ -211,10 +211,7 @@ bool PlanHwc(const ShowRequest& r, ShowPlan* p) {
             r.value[kShowRectOffset],
             r.value[kShowRotation],
             p->dataType == 2 || p->dataType == 3};
-  bool turned = p->hwc.rotation == 90 || p->hwc.rotation == 270;
-  uint64_t lines = turned ? p->hwc.width : p->hwc.height;
-  uint64_t columns = turned ? p->hwc.height : p->hwc.width;
-  p->span = 2 * ((p->hwc.y + lines - 1) * p->hwc.stride + p->hwc.x + columns);
+  p->span = HwcSpan(p->hwc);
   return CheckHwcTarget(p->start, p->hwc, p->imageBytes);
 }
 
@@ -243,6 +240,12 @@ bool Plan(const ShowRequest& r, ShowPlan* p) {
   }
   if (!PatternFits(p->pattern)) return false;
   p->imageBytes = GetFormatImageSize(p->format, p->pattern.width, p->pattern.height);
+  // No pattern larger than display memory, whichever way it is written.
+  if (p->imageBytes > DisplayMemorySize()) {
+    return OutPrintf(
+        CH_ERR, "ERROR: A %ux%u pattern of %llXh bytes is larger than display memory.\n",
+        p->pattern.width, p->pattern.height, static_cast<unsigned long long>(p->imageBytes));
+  }
   bool fits = p->mode == WriteMode::kHwc         ? PlanHwc(r, p)
               : p->mode == WriteMode::kRectangle ? PlanRectangle(r, p)
                                                  : PlanLinear(r, p);
@@ -373,20 +376,23 @@ bool RenderFrame(const ShowPlan& p, uint32_t offset, FrameBuffers& b) {
                    GetFormatName(p.format));
 }
 
-// The periodic timer of ST=: its first tick ends the animation. Stopped when it goes.
+// The periodic timer of ST=: its first tick ends the animation, and so does the monotonic clock
+// passing the period, should the tick be late. Stopped when it goes.
 class AnimationTimer {
  public:
   bool Start(uint32_t periodMs) {
+    deadline_ = MonotonicNanoseconds() + uint64_t{periodMs} * 1000000;
     timer_ = StartPeriodicTimer(periodMs, Tick, &ticks_);
     return timer_ != nullptr ||
            OutPrintf(CH_ERR, "ERROR: The animation timer could not be started.\n");
   }
   ~AnimationTimer() { StopPeriodicTimer(timer_); }
-  bool Expired() const { return ticks_.load() != 0; }
+  bool Expired() const { return ticks_.load() != 0 || MonotonicNanoseconds() >= deadline_; }
 
  private:
   static void Tick(void* ticks) { static_cast<std::atomic<uint32_t>*>(ticks)->fetch_add(1); }
   std::atomic<uint32_t> ticks_{0};
+  uint64_t deadline_ = 0;
   PeriodicTimer* timer_ = nullptr;
 };
 
@@ -403,8 +409,7 @@ class AnimationKeys {
       if (key != ' ') return false;
       stepping_ = true;
     }
-    int key = ConsoleReadKey();
-    if (key == kKeyExtended) ConsoleReadKey();
+    int key = ReadPlaybackKey();
     if (key == kKeyEsc) return false;
     stepping_ = key == ' ';
     return true;
