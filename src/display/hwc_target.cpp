@@ -3,16 +3,32 @@
 #include "console/output.h"
 #include "interp/memory_range.h"
 
+namespace {
+
+// Sizes past this are far beyond any memory and still safe to add to.
+constexpr uint64_t kHuge = uint64_t{1} << 62;
+
+// a x b + c, held at kHuge: 32-bit sizes and offsets multiplied together overflow 64 bits.
+uint64_t MulAdd(uint64_t a, uint64_t b, uint64_t c) {
+  uint64_t product = 0;
+  if (__builtin_mul_overflow(a, b, &product) || product >= kHuge || c >= kHuge - product) {
+    return kHuge;
+  }
+  return product + c;
+}
+
+}  // namespace
+
 uint64_t HwcBytes(const HwcRectangle& r) {
   uint64_t pixels = uint64_t{r.width} * r.height;
-  return pixels * (r.yuv420 ? 3 : 4) / 4 * 2;
+  return MulAdd(pixels, r.yuv420 ? 3 : 4, 0) / 4 * 2;
 }
 
 uint64_t HwcSpan(const HwcRectangle& r) {
   bool turned = r.rotation == 90 || r.rotation == 270;
   uint64_t lines = turned ? r.width : r.height;
   uint64_t columns = turned ? r.height : r.width;
-  return 2 * ((r.y + lines - 1) * r.stride + r.x + columns);
+  return MulAdd(MulAdd(r.y + lines - 1, r.stride, uint64_t{r.x} + columns), 2, 0);
 }
 
 bool CheckHwcTarget(uint32_t start, const HwcRectangle& r, uint64_t bytes) {
