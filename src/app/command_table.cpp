@@ -9,31 +9,10 @@
 #include "commands/register_commands.h"
 #include "commands/script_commands.h"
 #include "commands/set_command.h"
-#include "console/output.h"
 #include "display/draw_command.h"
 #include "display/file_commands.h"
 #include "display/scale_command.h"
 #include "display/show_command.h"
-
-namespace {
-
-// The answer of every row whose handler has not been built yet.
-bool CmdNotImplemented(int, ArgSlot*, Value*) {
-  return OutPrintf(CH_ERR, "ERROR: This command is not implemented yet.\n");
-}
-
-// clang-format off
-constexpr CommandRow kModeRow = {BASIC, "m", CmdNotImplemented, kAnyBoard,
-                          "M                                         - Shows current Mode info"};
-constexpr CommandRow kMemoryMapRow = {BASIC, "mm", CmdNotImplemented, kAnyBoard,
-                          "MM                                        - Shows memory map layout"};
-constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
-                          "DIAGNOSE                                  - Diagnose using spec restrictions"};
-constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
-                          "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
-// clang-format on
-
-}  // namespace
 
 const CommandRow* const VornCommands[kCommandCount] = {
     &kInitRow,
