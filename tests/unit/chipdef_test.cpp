@@ -444,22 +444,6 @@ TEST(RecordLayout, SettingsLandAtTheirOffsets) {
   }
 }
 
-// Live mode against a register file of the test's own, which remembers every access width.
-class LiveModel : public ChipDef {
- public:
-  LiveModel() { SetLive(true); }
-  uint32_t ReadRegHot(const RegisterRec& reg, uint32_t index) override {
-    widths[index] = reg.BitWidth;
-    return regs[index];
-  }
-  bool WriteRegHot(const RegisterRec& reg, uint32_t index, uint32_t value) override {
-    widths[index] = reg.BitWidth;
-    regs[index] = value;
-    return true;
-  }
-  std::map<uint32_t, uint32_t> regs, widths;
-};
-
 TEST(LiveModelTest, RegistersAreTheChipsNotTheList) {
   LiveModel m;
   m.regs[0x0042] = 0x13F;
