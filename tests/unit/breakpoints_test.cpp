@@ -2,6 +2,7 @@
 #include "hal/breakpoints.h"
 
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,29 @@ TEST_F(Breakpoints, ListsAreAcceptedOrRefusedWithTheirReason) {
     Hal.lastError = 0;
     EXPECT_EQ(qvSetBreakpoints(row.text), row.error == 0) << row.text;
     EXPECT_EQ(qvGetLastError(nullptr, 0), row.error) << row.text;
+  }
+}
+
+// Each reason the list is refused for, with the text start-up shows for it.
+TEST_F(Breakpoints, EachRefusalNamesItsReason) {
+  std::string tooMany;  // 33 entries, one more than there is room for
+  for (int i = 0; i <= 32; i++) tooMany += "bw:reg[" + std::to_string(i * 4) + "];";
+  const std::pair<std::string, const char*> rows[] = {
+      {"bw:reg[0101]", "Register alignment error"},
+      {"bw:reg8[0044-b8]", "Mask out of bounds"},
+      {"cw:reg[0044]", "Timing not recognized"},
+      {"bw:rig[0044]", "Register format not recognized"},
+      {"bw:reg[0044", "Register closing brace not found"},
+      {"bw:reg[0044]=1", "Error parsing match value"},
+      {tooMany, "Maximum breakpoints used"},
+      {"bx:reg[0044]", "Error parsing access type"},
+  };
+  for (const auto& [list, reason] : rows) {
+    qvClearBreakpoints();
+    EXPECT_FALSE(qvSetBreakpoints(list.c_str())) << list;
+    char text[80];
+    qvGetLastError(text, sizeof text);
+    EXPECT_EQ(text, "ERROR: Breakpoint: " + std::string(reason)) << list;
   }
 }
 
