@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,13 +17,6 @@ struct RunResult {
   std::string output;  // standard output and standard error
   int exitCode = -1;
 };
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Replaces every occurrence of what in text.
 std::string Replaced(std::string text, const std::string& what, const std::string& with) {
@@ -46,7 +38,7 @@ class Snapshots : public testing::Test {
                                 "/board.img XDG_RUNTIME_DIR=" + dir.Path() + " timeout -k 1 10 " +
                                 program + " " + args + " <in >out 2>&1";
     const int status = std::system(command.c_str());
-    return {ReadFile(dir / "out"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    return {ReadText(dir / "out"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
   }
   RunResult Vornreg(const std::string& args) { return Run(VORNREG_BINARY, args); }
 
@@ -55,14 +47,14 @@ class Snapshots : public testing::Test {
 
 TEST_F(Snapshots, ThePowerOnSnapshotMatchesTheReference) {
   ASSERT_EQ(Vornreg("save snap.txt").exitCode, 0);
-  std::string text = ReadFile(dir / "snap.txt");
+  std::string text = ReadText(dir / "snap.txt");
   // The time and the board's path differ from run to run.
   const size_t taken = text.find("' Taken ") + 8;
   const size_t board = text.find(" from the board ", taken);
   ASSERT_NE(board, std::string::npos);
   text = Replaced(text, text.substr(taken, board - taken), "TIME");
   text = Replaced(text, "sim:" + dir.Path() + "/board.img", "BOARD");
-  EXPECT_EQ(text, ReadFile(SNAPSHOT_DIR "/power_on.txt"));
+  EXPECT_EQ(text, ReadText(SNAPSHOT_DIR "/power_on.txt"));
 }
 
 TEST_F(Snapshots, SaveChangeDiffRestoreDiff) {
@@ -111,7 +103,7 @@ TEST_F(Snapshots, SaveChangeDiffRestoreDiff) {
 
 TEST_F(Snapshots, TwoFilesAndFilesThatAreNoSnapshots) {
   ASSERT_EQ(Vornreg("save snap.txt").exitCode, 0);
-  const std::string text = ReadFile(dir / "snap.txt");
+  const std::string text = ReadText(dir / "snap.txt");
   std::ofstream(dir / "stray.txt") << Replaced(text, "X 0014 04D1", "X 0014 04D7");
   std::ofstream(dir / "cut.txt") << text.substr(0, text.size() / 2);
   std::ofstream(dir / "bad.txt") << Replaced(text, "X 0042 0000", "X 0042 0000 0001");

@@ -1,9 +1,7 @@
 // The access log: the /debug: text, the events recorded and the lines of the file written.
 #include "hal/access_log.h"
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,13 +12,6 @@
 #include "test_support.h"
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 struct ParseRow {
   const char* text;

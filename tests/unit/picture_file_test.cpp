@@ -8,13 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "display/pixel_format.h"
+#include "test_support.h"
 
 namespace {
 
@@ -100,26 +100,13 @@ Bytes PngOf(const Bytes& samples, uint32_t format) {
 
 class PictureFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vorn-picture-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
-
   std::string Write(const std::string& name, const std::string& content) {
-    std::string path = dir_ + "/" + name;
+    std::string path = dir_ / name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
   }
   std::string Write(const std::string& name, const Bytes& content) {
     return Write(name, std::string(content.begin(), content.end()));
-  }
-  std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
   }
 
   // Loads the file as 24-bit R, G, B; the console text goes to *message.
@@ -132,7 +119,7 @@ class PictureFile : public ::testing::Test {
     return ok;
   }
 
-  std::string dir_;
+  TempDir dir_;
 };
 
 TEST_F(PictureFile, EachSupportedLayoutLoadsTopRowFirstInRgbOrder) {
@@ -187,23 +174,23 @@ TEST_F(PictureFile, GreyPngsAndWideSamplesAreScaled) {
 }
 
 TEST_F(PictureFile, SavedPicturesReadBack) {
-  std::string ppm = dir_ + "/out.ppm";
-  std::string png = dir_ + "/out.png";
+  std::string ppm = dir_ / "out.ppm";
+  std::string png = dir_ / "out.png";
   int format = FindPixelFormat("R888.R-G-B");
   ASSERT_TRUE(SavePpmImage(ppm.c_str(), kPicture.data(), kPicture.size(), format, 2, 3, 2));
-  EXPECT_EQ(Read(ppm), Ppm6("P6\n3 2\n255\n"));  // an 11-byte header and the samples
+  EXPECT_EQ(ReadText(ppm), Ppm6("P6\n3 2\n255\n"));  // an 11-byte header and the samples
   ASSERT_TRUE(SavePngImage(png.c_str(), kPicture.data(), kPicture.size(), format, 2, 3, 2));
   Bytes rgb;
   EXPECT_TRUE(Load(png, &rgb));
   EXPECT_EQ(rgb, kPicture);
   // A source smaller than the picture is refused, and nothing is left behind.
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(SavePpmImage((dir_ + "/short.ppm").c_str(), kPicture.data(), 5, format, 2, 3, 2));
+  EXPECT_FALSE(SavePpmImage((dir_ / "short.ppm").c_str(), kPicture.data(), 5, format, 2, 3, 2));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Convert library operation failed.\n");
-  EXPECT_EQ(Read(dir_ + "/short.ppm"), "");
+  EXPECT_EQ(ReadText(dir_ / "short.ppm"), "");
   testing::internal::CaptureStdout();
   EXPECT_FALSE(
-      SavePpmImage((dir_ + "/no/such/dir.ppm").c_str(), kPicture.data(), 18, format, 2, 3, 2));
+      SavePpmImage((dir_ / "no/such/dir.ppm").c_str(), kPicture.data(), 18, format, 2, 3, 2));
   EXPECT_NE(testing::internal::GetCapturedStdout().find("Could not open file"), std::string::npos);
 }
 
@@ -266,10 +253,10 @@ TEST_F(PictureFile, BrokenFilesAreRefusedWithTheirReason) {
   // A file that is not there: false, and the caller words the message.
   Bytes rgb;
   std::string message;
-  EXPECT_FALSE(Load(dir_ + "/none.bmp", &rgb, &message));
+  EXPECT_FALSE(Load(dir_ / "none.bmp", &rgb, &message));
   EXPECT_EQ(message, "");
   uint32_t w = 7, h = 7;
-  EXPECT_TRUE(GetImageSize((dir_ + "/raw.bin").c_str(), &w, &h));  // not a picture: unchanged
+  EXPECT_TRUE(GetImageSize((dir_ / "raw.bin").c_str(), &w, &h));  // not a picture: unchanged
   EXPECT_EQ(w, 7u);
 }
 

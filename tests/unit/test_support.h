@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -35,6 +37,14 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// The whole content of a file; empty when it cannot be read.
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 // Sets an environment variable (removes it for nullptr) until the end of the scope.
 class ScopedEnv {
