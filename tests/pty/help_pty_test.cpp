@@ -3,10 +3,6 @@
 
 namespace {
 
-bool PromptIsBack(Vorn& t) {
-  return t.Until([&] { return !t.Output().empty() && t.Output().back() == '='; });
-}
-
 TEST(HelpBrowser, EnterDigitsAndEscMoveThroughTheSections) {
   Vorn t;
   t.Line("help");
@@ -19,13 +15,13 @@ TEST(HelpBrowser, EnterDigitsAndEscMoveThroughTheSections) {
   ASSERT_TRUE(t.WaitFor("ESC=EXIT [6]>"));
   EXPECT_TRUE(t.Shown().Shows(" e*e   e/e   e%e    "));  // one percent sign on the console
   t.Key(kEsc);
-  ASSERT_TRUE(PromptIsBack(t));
+  ASSERT_TRUE(t.PromptIsBack());
   EXPECT_FALSE(t.Shown().Shows("VORN EDITING KEYS"));
   // An arrow key ends the browser too, and none of its codes reach the next line.
   t.Line("help");
   ASSERT_TRUE(t.WaitFor("[2]>", 2));
   t.Key(kUp);
-  ASSERT_TRUE(PromptIsBack(t));
+  ASSERT_TRUE(t.PromptIsBack());
   t.Line("x 42");
   ASSERT_TRUE(t.WaitFor("[42] > 0000"));
   t.Quit();
@@ -41,7 +37,7 @@ TEST(HelpSearch, ThePagerStopsALongListingAndEscEndsIt) {
   ASSERT_TRUE(t.WaitFor("-- more [ESC to exit] --", 2));
   EXPECT_TRUE(t.Shown().Shows("============FEATURES============="));
   t.Key(kEsc);
-  ASSERT_TRUE(PromptIsBack(t));
+  ASSERT_TRUE(t.PromptIsBack());
   EXPECT_FALSE(t.Shown().Shows("gpio23is"));  // the listing ended at the pager
   EXPECT_FALSE(t.Shown().Shows("-- more"));
   t.Quit();

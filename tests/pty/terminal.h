@@ -264,6 +264,10 @@ struct Vorn : Terminal {
     EXPECT_TRUE(WaitFor("="));
     EXPECT_TRUE(WaitForLocalModes(ECHO, false));  // no key typed before raw mode
   }
+  // The prompt is the last thing shown: whatever ran has ended.
+  bool PromptIsBack() {
+    return Until([&] { return !Output().empty() && Output().back() == '='; });
+  }
   // Q at the prompt ends the program normally.
   void Quit() {
     Line("q");
