@@ -117,39 +117,35 @@ TEST_F(ArgRoutinesQuiet, UnitFromNameRemembersTheUnit) {
   EXPECT_EQ(remembered, 8u);
 }
 
+// Start: empty repeats the last, each "." steps one length back (not below 0).
 TEST_F(ArgRoutinesQuiet, ParseStartRepeatsAndStepsBack) {
-  uint32_t start = 0;
-  EXPECT_TRUE(ParseStart("", 0x100, 0x40, &start));
-  EXPECT_EQ(start, 0x100u);
-  EXPECT_TRUE(ParseStart(".", 0x100, 0x40, &start));
-  EXPECT_EQ(start, 0xC0u);
-  EXPECT_TRUE(ParseStart("..", 0x100, 0x40, &start));
-  EXPECT_EQ(start, 0x80u);
-  EXPECT_TRUE(ParseStart("..", 0x10, 0x40, &start));
-  EXPECT_EQ(start, 0u);
-  EXPECT_TRUE(ParseStart("1003", 0, 0, &start));
-  EXPECT_EQ(start, 0x1003u);
-  EXPECT_FALSE(ParseStart("zz", 0, 0, &start));
+  const struct {
+    const char* text;
+    uint32_t last, length, start;  // start 1: refused
+  } rows[] = {{"", 0x100, 0x40, 0x100}, {".", 0x100, 0x40, 0xC0}, {"..", 0x100, 0x40, 0x80},
+              {"..", 0x10, 0x40, 0},    {"1003", 0, 0, 0x1003},   {"zz", 0, 0, 1}};
+  for (const auto& r : rows) {
+    uint32_t start = 1;
+    EXPECT_EQ(ParseStart(r.text, r.last, r.length, &start), r.start != 1) << r.text;
+    EXPECT_EQ(start, r.start) << r.text;
+  }
 }
 
+// An end is included; the full range saturates instead of wrapping to 3.
 TEST_F(ArgRoutinesQuiet, ParseEndOrLen) {
-  uint32_t len = 0;
-  EXPECT_TRUE(ParseEndOrLen("", 0x1000, 2, 0x80, &len));
-  EXPECT_EQ(len, 0x80u);
-  EXPECT_TRUE(ParseEndOrLen(".", 0x1000, 2, 0x80, &len));
-  EXPECT_EQ(len, 0x80u);
-  EXPECT_TRUE(ParseEndOrLen("L4", 0x1003, 1, 0, &len));
-  EXPECT_EQ(len, 4u);
-  EXPECT_TRUE(ParseEndOrLen("l10", 0, 4, 0, &len));
-  EXPECT_EQ(len, 0x40u);
-  EXPECT_TRUE(ParseEndOrLen("100F", 0x1000, 2, 0, &len));
-  EXPECT_EQ(len, 0x11u);  // the end unit is included
-  EXPECT_TRUE(ParseEndOrLen("1000", 0x1000, 4, 0, &len));
-  EXPECT_EQ(len, 4u);
-  EXPECT_FALSE(ParseEndOrLen("FFF", 0x1000, 1, 0, &len));  // below the start
-  EXPECT_FALSE(ParseEndOrLen("Lzz", 0, 1, 0, &len));
-  EXPECT_TRUE(ParseEndOrLen("FFFFFFFF", 0, 4, 0, &len));
-  EXPECT_EQ(len, 0xFFFFFFFFu);  // the full range saturates instead of wrapping to 3
+  const struct {
+    const char* text;
+    uint32_t start, unit, last, len;  // len 7: refused
+  } rows[] = {
+      {"", 0x1000, 2, 0x80, 0x80}, {".", 0x1000, 2, 0x80, 0x80}, {"L4", 0x1003, 1, 0, 4},
+      {"l10", 0, 4, 0, 0x40},      {"100F", 0x1000, 2, 0, 0x11}, {"1000", 0x1000, 4, 0, 4},
+      {"FFF", 0x1000, 1, 0, 7},    {"Lzz", 0, 1, 0, 7},          {"FFFFFFFF", 0, 4, 0, 0xFFFFFFFF},
+  };
+  for (const auto& r : rows) {
+    uint32_t len = 7;
+    EXPECT_EQ(ParseEndOrLen(r.text, r.start, r.unit, r.last, &len), r.len != 7) << r.text;
+    EXPECT_EQ(len, r.len) << r.text;
+  }
 }
 
 }  // namespace
