@@ -15,7 +15,8 @@ namespace {
 BoardImage* Board() {
   static BoardImage* board = [] {
     std::string path = "/tmp/vorn-fuzz-board-" + std::to_string(getpid()) + ".img";
-    BoardImage* image = SimPipes.open(path.c_str()) ? SimBoard() : nullptr;
+    std::string why;
+    BoardImage* image = SimPipes.open(path.c_str(), &why) ? SimBoard() : nullptr;
     unlink(path.c_str());
     return image;
   }();

@@ -2,6 +2,7 @@
 
 #include "console/output.h"
 #include "hal/hal.h"
+#include "hal/hcl_data.h"
 
 namespace {
 
@@ -12,7 +13,11 @@ bool CmdVersion(int, ArgSlot* argv, Value*) {
   }
   char banner[256];
   FormatBanner(banner, sizeof banner);
-  return OutPrintf(CH_OUT, "%s", banner);
+  if (!OutPrintf(CH_OUT, "%s", banner)) return false;
+  // VORN_BOARD's ",hcl=" or a mapped bus may run the board with other flags than the record's.
+  if (qvGetHclFlags() == qvHclData.hclFlags) return true;
+  return OutPrintf(CH_OUT, "HCL flags in force %04Xh (the record's: %04Xh)\n", qvGetHclFlags(),
+                   qvHclData.hclFlags);
 }
 
 }  // namespace

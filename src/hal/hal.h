@@ -32,6 +32,9 @@ void qvGetVersionInfo(const char* program, const char* title, const char* revisi
 uint32_t qvGetLastError(char* buffer, size_t size);
 bool qvSetDebug(bool on);
 bool qvIsAcquired();
+// The HCL information flags in force: the record's, unless the board route replaced them or a
+// mapped bus cleared the USB bridge flag for the acquired controller.
+uint32_t qvGetHclFlags();
 
 // Registers.
 uint32_t qvReadReg8(uint32_t index);
@@ -101,7 +104,8 @@ void qvLcdSetGammaTable(uint32_t start, const uint8_t* entries, uint32_t count, 
 void qvLcdSetGammaRamp(uint32_t window);
 bool qvLcdIsLutBypassed(uint32_t window);
 
-// Raw access to the bridge's own space, and direct access to the board windows.
+// Raw access: the bridge's own space, or window 0 of a mapped bus at the offset. Direct access
+// to the board windows.
 uint32_t halReadRaw8(uint32_t offset);
 uint32_t halReadRaw16(uint32_t offset);
 uint32_t halReadRaw32(uint32_t offset);
@@ -110,6 +114,9 @@ void halWriteRaw16(uint32_t offset, uint32_t value);
 void halWriteRaw32(uint32_t offset, uint32_t value);
 // Windows are 0 to 5; false when window n holds no real mapping (nothing is touched then).
 bool qvBarIsMapped(uint32_t window);
+// True when an access of `bytes` at offset lies inside window n's mapping; accesses outside
+// read 0 and write nothing.
+bool qvBarInWindow(uint32_t window, uint32_t offset, uint32_t bytes);
 uint32_t qvReadBar8(uint32_t window, uint32_t offset);
 uint32_t qvReadBar16(uint32_t window, uint32_t offset);
 uint32_t qvReadBar32(uint32_t window, uint32_t offset);

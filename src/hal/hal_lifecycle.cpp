@@ -9,6 +9,8 @@
 #include "hal/hal.h"
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
+#include "platform/board_lock.h"
+#include "transport/driver_transport.h"
 
 HalState Hal;
 
@@ -56,24 +58,75 @@ std::string_view FieldText(const char (&field)[N]) {
   return std::string_view(field, strnlen(field, N));
 }
 
+// The flags of this run: the route's ",hcl=" flags or the record's, with the bus flag saying
+// which bus the route reaches.
+uint32_t FlagsInForce(const BoardRoute& route) {
+  uint32_t flags = route.hclGiven ? route.hcl : qvHclData.hclFlags;
+  if (route.window != nullptr) return flags & ~kHclUsbBridge;
+  if (route.pipes != nullptr) return flags | kHclUsbBridge;
+  return flags;
+}
+
+// When the process ends, the board is no longer mapped; the driver and the lock are closed.
+void ReleaseBusWindow() {
+  Hal.windowBase[0] = 0;
+  Hal.bus = BusPorts();
+  DriverClose();
+  BridgeLockClose();
+}
+
 }  // namespace
+
+bool MapBusWindow() {
+  const BoardRoute& route = halBoardRoute();
+  uintptr_t linear = 0;
+  uint32_t size = 0;
+  MapResult mapped =
+      DriverOpenAndMap(route.window, route.target.c_str(), 0, qvHclData.physBase, &linear, &size);
+  if (mapped != MapResult::kMapped) {
+    Hal.lastError = mapped == MapResult::kNoDevice ? kHalNoDriver : kHalNoController;
+    return false;
+  }
+  // A window that ends inside the ports would be read past its end.
+  if (size < kBusPortsSize) {
+    std::printf("!!!!! The window mapped from %s is %u bytes; the bus ports need %u.\n",
+                route.target.c_str(), size, kBusPortsSize);
+    DriverClose();
+    Hal.lastError = kHalNoController;
+    return false;
+  }
+  Hal.bus.window = route.window;
+  Hal.bus.size = size;
+  Hal.bus.waitForWrites = (Hal.hclFlags & kHclNoWriteWait) == 0;
+  Hal.bus.waitForRoom = (Hal.hclFlags & kHclNoRoomWait) == 0;
+  Hal.bus.dataPort32 = (Hal.hclFlags & kHclDataPort32) != 0;
+  Hal.windowBase[0] = linear;
+  static const bool kReleaseAtExit = std::atexit(ReleaseBusWindow) == 0;
+  (void)kReleaseAtExit;
+  return true;
+}
 
 int qvAcquireController() {
   Hal.lastError = kHalOk;
+  if (Hal.windowBase[0] == 0) Hal.hclFlags = FlagsInForce(Route);
   if (!Hal.traceSet) {
-    Hal.traceOn = (qvHclData.hclFlags & kHclTraceOn) != 0;
+    Hal.traceOn = (Hal.hclFlags & kHclTraceOn) != 0;
     Hal.traceSet = true;
   }
   if (Hal.windowBase[0] != 0) return 1;
-  if ((qvHclData.hclFlags & kHclUsbBridge) == 0) {
-    // Only the USB bridge variant exists so far: a driver board cannot be located.
-    Hal.lastError = kHalNoController;
-    return 0;
+  if (Hal.hclFlags & kHclUsbBridge) {
+    Hal.dispatch = BridgeVariant;
+    if (!Hal.dispatch.acquire()) return 0;
+    Hal.windowBase[0] = kBridgeWindowMark;
+    return 1;
   }
-  Hal.dispatch = BridgeVariant;
-  if (!Hal.dispatch.acquire()) return 0;
-  Hal.windowBase[0] = kBridgeWindowMark;
+  if (!MapBusWindow()) return 0;
+  Hal.dispatch = Hal.hclFlags & kHclVariantA ? BusVariantA : BusVariantB;
   return 1;
+}
+
+uint32_t qvGetHclFlags() {
+  return Hal.windowBase[0] != 0 ? Hal.hclFlags : qvHclData.hclFlags;
 }
 
 void halSetBoardRoute(const BoardRoute& route) {

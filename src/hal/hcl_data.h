@@ -15,6 +15,9 @@ constexpr uint32_t kHclNoSoftReset = 0x0001;
 constexpr uint32_t kHclTraceOn = 0x0100;
 constexpr uint32_t kHclUsbBridge = 0x0400;
 constexpr uint32_t kHclVariantA = 0x0800;
+constexpr uint32_t kHclNoWriteWait = 0x1000;  // driver variants: no busy poll after memory writes
+constexpr uint32_t kHclNoRoomWait = 0x2000;   // no port-full poll before memory port bursts
+constexpr uint32_t kHclDataPort32 = 0x4000;   // 32-bit memory data in one data port access
 
 // Register table marks.
 constexpr uint16_t kRegTableEnd = 0xFFFF;

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr char kMagic[8] = {'V', 'O', 'R', 'N', 'B', 'R', 'D', '\0'};
-constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersion = 3;
 
 bool Recognised(const BoardImage* image) {
   return std::memcmp(image->magic, kMagic, sizeof kMagic) == 0 && image->version == kVersion &&

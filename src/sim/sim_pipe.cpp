@@ -11,10 +11,13 @@ namespace {
 // since every process that shares the board file shares the lock.
 BoardFile Board;
 
-bool SimOpen(const char* target) {
+bool SimOpen(const char* target, std::string* why) {
   BridgeLockHold hold;
   std::string path = target && *target ? target : DefaultBoardPath();
-  if (!Board.Open(path)) return false;
+  if (!Board.Open(path)) {
+    *why = "Cannot open the simulated board's file " + path;
+    return false;
+  }
   BridgeStart(Board.Image());
   return true;
 }
@@ -38,6 +41,14 @@ int SimReceive(int pipe, uint8_t* buffer, size_t len, uint32_t /*timeoutMs*/) {
   return got < 0 ? -ETIMEDOUT : got;
 }
 
+// The firmware starts afresh: pending replies are gone, the configuration is awaited.
+bool SimReset() {
+  if (Board.Image() == nullptr) return false;
+  BridgeLockHold hold;
+  BridgeStart(Board.Image());
+  return true;
+}
+
 void SimClose() {
   BridgeLockHold hold;
   BridgeStop();
@@ -57,4 +68,7 @@ const PipeOps SimPipes = {
     .send = SimSend,
     .receive = SimReceive,
     .close = SimClose,
+    .claim = nullptr,
+    .release = nullptr,
+    .reset = SimReset,
 };

@@ -1,9 +1,37 @@
 #include "sim/window.h"
 
+#include "platform/timing.h"
+
+WindowFaults WindowFault;
+
 namespace {
 
 uint32_t SelectedRegister(const BoardImage* board) {
   return board->window.index & 0xFFFE;
+}
+
+// A write through the memory port, or a read address that starts the prefetch, keeps the
+// memory engine busy. The busy time starts when the status port first sees it, so that a write
+// costs no clock reading.
+void NoteMemoryWork(BoardImage* board, uint32_t value) {
+  uint32_t selected = SelectedRegister(board);
+  if (selected == kRegMemPort || (selected == kRegMemAddressLow && (value & 1))) {
+    board->window.writePending = 1;
+  }
+}
+
+uint16_t Status(BoardImage* board) {
+  WindowPorts& window = board->window;
+  uint64_t now = MonotonicNanoseconds();
+  if (window.writePending) {
+    window.busyUntil = now + WindowFault.busyNs;
+    window.writePending = 0;
+  }
+  bool writing = now < window.busyUntil;
+  uint16_t status = 0;
+  if (writing || WindowFault.busyForever || ChipBusy(&board->chip)) status |= kStatusBusy;
+  if (writing || WindowFault.portFullForever) status |= kStatusPortFull;
+  return status;
 }
 
 uint32_t DataRead(BoardImage* board, int width) {
@@ -19,6 +47,7 @@ void DataWrite(BoardImage* board, uint32_t value, int width) {
             width == 1 ? 0x00FF : 0xFFFF);
   if (width == 4)
     ChipWrite(chip, SelectedRegister(board), static_cast<uint16_t>(value >> 16), 0xFFFF);
+  NoteMemoryWork(board, value);
 }
 
 }  // namespace
@@ -28,7 +57,7 @@ uint32_t WindowRead(BoardImage* board, uint32_t offset, int width) {
     case kWindowIndexPort:
       return board->window.index;
     case kWindowStatusPort:
-      return ChipBusy(&board->chip) ? kStatusBusy : 0;
+      return Status(board);
     case kWindowDataPort:
       return DataRead(board, width);
     case kWindowSparePort:

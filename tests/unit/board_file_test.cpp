@@ -80,7 +80,7 @@ TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
     BoardImage* image = Open(board);
     EXPECT_EQ(Mark(image), 0);
     EXPECT_EQ(image->chip.regs[0x0040 / 2], 0x0001);
-    EXPECT_EQ(image->version, 2u);
+    EXPECT_EQ(image->version, 3u);
   }
 }
 
