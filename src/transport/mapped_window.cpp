@@ -55,20 +55,18 @@ uint32_t ReadVersion(const std::string& path) {
   return got >= 1 ? (major & 0xFFFF) << 16 | (minor & 0xFFFF) : 0;
 }
 
-std::string OpenFailure(const std::string& device, int error, const char* hint) {
-  std::string text = "Cannot open " + device + ": " + std::strerror(error);
-  if (error == EACCES || error == EPERM) text += hint;
-  return text;
+// Opens the device; the cause, with the way to the permission when that is missing, if not.
+bool OpenDevice(const std::string& device, const char* hint, std::string* why) {
+  Map.fd = open(device.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
+  if (Map.fd >= 0) return true;
+  *why = "Cannot open " + device + ": " + std::strerror(errno);
+  if (errno == EACCES || errno == EPERM) *why += hint;
+  return false;
 }
 
-// Opens the device and maps length bytes at offset; the window starts skip bytes in.
-MapResult MapDevice(const std::string& device, const char* hint, off_t offset, size_t length,
-                    size_t skip, std::string* why) {
-  Map.fd = open(device.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
-  if (Map.fd < 0) {
-    *why = OpenFailure(device, errno, hint);
-    return MapResult::kNoDevice;
-  }
+// Maps length bytes of the open device at offset; the window starts skip bytes in.
+MapResult MapOpenDevice(const std::string& device, off_t offset, size_t length, size_t skip,
+                        std::string* why) {
   // A plain file standing in for the device is mapped only as far as it goes.
   struct stat info {};
   if (fstat(Map.fd, &info) == 0 && S_ISREG(info.st_mode) &&
@@ -104,16 +102,18 @@ MapResult UioMap(const char* target, uint32_t, uint32_t, uintptr_t* linear, uint
                  std::string* why) {
   Unmap();
   std::string device = target;
+  if (!OpenDevice(device, kUioHint, why)) return MapResult::kNoDevice;
   std::string map0 = MappedWindowPath.uioClass + "/" + DeviceName(device) + "/maps/map0/";
   uint64_t mapSize = 0, offset = 0;
   if (!ReadNumber(map0 + "size", &mapSize) || mapSize == 0 || mapSize > UINT32_MAX) {
     *why = "Cannot read the size of map 0 of " + device + " from " + map0 + "size";
-    return MapResult::kNoDevice;
+    Unmap();
+    return MapResult::kRefused;
   }
   if (!ReadNumber(map0 + "offset", &offset) || offset >= static_cast<uint64_t>(getpagesize())) {
     offset = 0;
   }
-  MapResult result = MapDevice(device, kUioHint, 0, offset + mapSize, offset, why);
+  MapResult result = MapOpenDevice(device, 0, offset + mapSize, offset, why);
   if (result != MapResult::kMapped) return result;
   Map.version = ReadVersion(MappedWindowPath.uioClass + "/" + DeviceName(device) + "/version");
   *linear = reinterpret_cast<uintptr_t>(Map.window);
@@ -134,11 +134,11 @@ MapResult DevMemMap(const char* target, uint32_t, uint32_t physical, uintptr_t* 
       return MapResult::kRefused;
     }
   }
+  if (!OpenDevice(MappedWindowPath.devMem, kDevMemHint, why)) return MapResult::kNoDevice;
   uint64_t page = static_cast<uint64_t>(getpagesize());
   uint64_t skip = address % page;
-  MapResult result =
-      MapDevice(MappedWindowPath.devMem, kDevMemHint, static_cast<off_t>(address - skip),
-                skip + kDevMemMapSize, skip, why);
+  MapResult result = MapOpenDevice(MappedWindowPath.devMem, static_cast<off_t>(address - skip),
+                                   skip + kDevMemMapSize, skip, why);
   if (result != MapResult::kMapped) return result;
   *linear = reinterpret_cast<uintptr_t>(Map.window);
   *size = kDevMemMapSize;

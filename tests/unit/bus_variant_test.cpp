@@ -85,7 +85,6 @@ class BusVariantTest : public ::testing::Test {
   // information flags.
   void Acquire(uint32_t flags) {
     Release();
-    std::remove((dir_ / "board.img").c_str());
     BoardRoute route;
     route.window = &RecordingWindow;
     route.target = dir_ / "board.img";
@@ -93,6 +92,7 @@ class BusVariantTest : public ::testing::Test {
     route.hcl = flags;
     halSetBoardRoute(route);
     ASSERT_EQ(qvAcquireController(), 1);
+    BoardPowerOn(SimBusBoard());
     Accesses.clear();
   }
   void Release() {

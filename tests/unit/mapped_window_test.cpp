@@ -72,7 +72,7 @@ TEST_F(MappedWindowTest, UioMapsMapZeroOfTheSizeSysfsGives) {
 
 TEST_F(MappedWindowTest, FailuresNameTheDeviceAndTheCause) {
   MakeDevice(0x800, nullptr);
-  EXPECT_EQ(Map(UioWindow, device_), MapResult::kNoDevice);
+  EXPECT_EQ(Map(UioWindow, device_), MapResult::kRefused);
   EXPECT_EQ(why_, "Cannot read the size of map 0 of " + device_ + " from " + dir_.Path() +
                       "/class/uio3/maps/map0/size");
   MakeDevice(0x800, "0x1000");
