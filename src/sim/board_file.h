@@ -24,7 +24,7 @@ struct WindowPorts {
   uint16_t index;
   uint16_t spare;
   uint32_t writePending;  // a memory write arrived since the status port was last read
-  uint64_t busyUntil;     // monotonic nanoseconds: the write in progress ends then
+  uint64_t busyUntil;     // monotonic nanoseconds: the write in progress ends then; 0: none
 };
 
 struct BoardImage {

@@ -10,24 +10,36 @@ uint32_t SelectedRegister(const BoardImage* board) {
   return board->window.index & 0xFFFE;
 }
 
+constexpr uint64_t kBusyFromNextLook = UINT64_MAX;
+
 // A write through the memory port, or a read address that starts the prefetch, keeps the
-// memory engine busy. The busy time starts when the status port first sees it, so that a write
-// costs no clock reading.
+// memory engine busy for WindowFault.busyNs.
 void NoteMemoryWork(BoardImage* board, uint32_t value) {
+  if (WindowFault.busyNs == 0) return;
   uint32_t selected = SelectedRegister(board);
   if (selected == kRegMemPort || (selected == kRegMemAddressLow && (value & 1))) {
     board->window.writePending = 1;
   }
 }
 
-uint16_t Status(BoardImage* board) {
-  WindowPorts& window = board->window;
-  uint64_t now = MonotonicNanoseconds();
-  if (window.writePending) {
-    window.busyUntil = now + WindowFault.busyNs;
-    window.writePending = 0;
+// The first look after a write sees the bus busy and starts the clock at the next look, so that
+// a burst of writes with a status read after each (variant A) costs no clock reading.
+bool Writing(WindowPorts* window) {
+  if (window->writePending) {
+    window->writePending = 0;
+    window->busyUntil = kBusyFromNextLook;
+    return true;
   }
-  bool writing = now < window.busyUntil;
+  if (window->busyUntil == 0) return false;
+  uint64_t now = MonotonicNanoseconds();
+  if (window->busyUntil == kBusyFromNextLook) window->busyUntil = now + WindowFault.busyNs;
+  if (now < window->busyUntil) return true;
+  window->busyUntil = 0;
+  return false;
+}
+
+uint16_t Status(BoardImage* board) {
+  bool writing = Writing(&board->window);
   uint16_t status = 0;
   if (writing || WindowFault.busyForever || ChipBusy(&board->chip)) status |= kStatusBusy;
   if (writing || WindowFault.portFullForever) status |= kStatusPortFull;

@@ -17,7 +17,8 @@ constexpr uint16_t kStatusPortFull = 0x0010;  // the memory port takes no more d
 // How the window's memory writes take their time, and its fault switches; per process.
 struct WindowFaults {
   // A write through the memory port, or a read address set up, keeps the busy and port-full
-  // bits set for this long, counted from the first status read that sees it.
+  // bits set for this long after the first status read that sees it (which sees them set); 0:
+  // the bus is never busy.
   uint32_t busyNs = 2000;
   bool busyForever = false;      // the busy bit never clears
   bool portFullForever = false;  // the memory port never has room
