@@ -2,6 +2,7 @@
 
 #include "commands/calc_command.h"
 #include "commands/controller_commands.h"
+#include "commands/help_command.h"
 #include "commands/memory_commands.h"
 #include "commands/output_commands.h"
 #include "commands/quit_command.h"
@@ -18,18 +19,12 @@ bool CmdNotImplemented(int, ArgSlot*, Value*) {
 }
 
 // clang-format off
-constexpr CommandRow kInitRow = {BASIC, "init", CmdNotImplemented, kNeedsCard,
-                          "INIT [NOflags|ONLYflags]                  - Initializes LCD controller"};
 constexpr CommandRow kModeRow = {BASIC, "m", CmdNotImplemented, kAnyBoard,
                           "M                                         - Shows current Mode info"};
 constexpr CommandRow kMemoryMapRow = {BASIC, "mm", CmdNotImplemented, kAnyBoard,
                           "MM                                        - Shows memory map layout"};
 constexpr CommandRow kShowRow = {BASIC, "show;sh", CmdNotImplemented, kNeedsCard,
                           "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"};
-constexpr CommandRow kHelpRow = {BASIC, "?;help", CmdNotImplemented, kAnyBoard,
-                          "? [regindex|searchtext]                   - Help, or use to search chip info"};
-constexpr CommandRow kDebugRow = {ADVANCED, "debug", CmdNotImplemented, kNeedsCard,
-                          "DEBUG                                     - HAL debugging"};
 constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
@@ -42,12 +37,8 @@ constexpr CommandRow kFileSizeRow = {ADVANCED, "fsize;fsize8;fsize16;fsize32", C
                           "FSIZE[8|16|32] file                       - Returns file size"};
 constexpr CommandRow kScaleRow = {ADVANCED, "scale", CmdNotImplemented, kNeedsCard,
                           "SCALE PIP1|PIP2 HS:n VS:n HF:n VF:n       - Set PIP scaling factor and coefs"};
-constexpr CommandRow kLutRow = {ADVANCED, "l;l1;l2;l1a;l2a", CmdNotImplemented, kNeedsCard,
-                          "L[1|2][A] index [[red green blue]|[data]] - Programs the Look-Up Tables"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
                           "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
-constexpr CommandRow kPowerSaveRow = {ADVANCED, "ps", CmdNotImplemented, kNeedsCard,
-                          "PS [ON|OFF]                               - Controls Power Save mode"};
 constexpr CommandRow kSyncStridesRow = {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,
                           "SS                                        - Synchronize strides"};
 // clang-format on

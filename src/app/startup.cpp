@@ -106,7 +106,7 @@ int ApplySwitches(int argc, char** argv) {
 }
 
 void PrintBanner() {
-  char banner[256];
+  char banner[kBannerSize];
   FormatBanner(banner, sizeof banner);
   OutPrintf(CH_OUT, "%s\n", banner);
 }

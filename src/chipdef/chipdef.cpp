@@ -32,12 +32,15 @@ enum class Code {
   kChipName,
   kChipDesc,
   kCfgDesc,
+  kPanelType,   // the 77Q41 drives RGB panels only
+  kDataWidth,   // the panel's data width, from the parallel format or the RGB width
+  kDataFormat,  // the panel's colour format, kept in the parallel format
 };
 
 struct CodeRow {
   const char* key;
   Code code;
-  uint32_t a;         // bit, constant or byte
+  uint32_t a;         // flag, constant or byte
   uint32_t b;         // field mask
   const char* other;  // alias target, or the stride's auto-stride feature
   const char* width;  // the stride's window width feature
@@ -49,17 +52,17 @@ constexpr CodeRow kCodeRows[] = {
     {"memoffset", Code::kRecordMemOff, 0, 0, nullptr, nullptr},
     {"regaddr", Code::kRegAddr, 0, 0, nullptr, nullptr},
     {"memaddr", Code::kMemAddr, 0, 0, nullptr, nullptr},
-    {"adapter", Code::kFlag, 10, 0, nullptr, nullptr},
-    {"fastcycle", Code::kFlag, 11, 0, nullptr, nullptr},
-    {"burstmemport", Code::kFlag, 14, 0, nullptr, nullptr},
-    {"regwrite", Code::kFlag, 8, 0, nullptr, nullptr},
-    {"checkmemstatus", Code::kFlagClear, 12, 0, nullptr, nullptr},
-    {"checkhwcstatus", Code::kFlagClear, 13, 0, nullptr, nullptr},
-    {"resetduringinit", Code::kFlagClear, 0, 0, nullptr, nullptr},
-    {"main1autostride", Code::kFlagClear, 1, 0, nullptr, nullptr},
-    {"main2autostride", Code::kFlagClear, 2, 0, nullptr, nullptr},
-    {"pip1autostride", Code::kFlagClear, 3, 0, nullptr, nullptr},
-    {"pip2autostride", Code::kFlagClear, 4, 0, nullptr, nullptr},
+    {"adapter", Code::kFlag, qvfADAPTER_USB, 0, nullptr, nullptr},
+    {"fastcycle", Code::kFlag, qvfFAST_CYCLE, 0, nullptr, nullptr},
+    {"burstmemport", Code::kFlag, qvfBURST_MEMPORT, 0, nullptr, nullptr},
+    {"regwrite", Code::kFlag, qvfDEBUG_REG_WRITES, 0, nullptr, nullptr},
+    {"checkmemstatus", Code::kFlagClear, qvfDONT_CHECK_MEM_STAT, 0, nullptr, nullptr},
+    {"checkhwcstatus", Code::kFlagClear, qvfDONT_CHECK_HWC_STAT, 0, nullptr, nullptr},
+    {"resetduringinit", Code::kFlagClear, qvfNO_RESET, 0, nullptr, nullptr},
+    {"main1autostride", Code::kFlagClear, qvfFIXED_MAIN1STRIDE, 0, nullptr, nullptr},
+    {"main2autostride", Code::kFlagClear, qvfFIXED_MAIN2STRIDE, 0, nullptr, nullptr},
+    {"pip1autostride", Code::kFlagClear, qvfFIXED_PIP1STRIDE, 0, nullptr, nullptr},
+    {"pip2autostride", Code::kFlagClear, qvfFIXED_PIP2STRIDE, 0, nullptr, nullptr},
     {"bufsize", Code::kConstant, 1, 0, nullptr, nullptr},
     {"bpp", Code::kConstant, 16, 0, nullptr, nullptr},
     {"clki", Code::kClki, 0, 0, nullptr, nullptr},
@@ -97,6 +100,9 @@ constexpr CodeRow kCodeRows[] = {
     {"chipname", Code::kChipName, 0, 0, nullptr, nullptr},
     {"chipdesc", Code::kChipDesc, 0, 0, nullptr, nullptr},
     {"cfgdesc", Code::kCfgDesc, 0, 0, nullptr, nullptr},
+    {"paneltype", Code::kPanelType, 0, 0, nullptr, nullptr},
+    {"datawidth", Code::kDataWidth, 0, 0, nullptr, nullptr},
+    {"dataformat", Code::kDataFormat, 0, 0, nullptr, nullptr},
 };
 
 constexpr uint32_t kSeqEntries = kPanelSequenceEntries;
@@ -195,9 +201,9 @@ uint32_t ChipDef::GetFieldValue(const char* name) {
     case Code::kMemAddr:
       return r.physBase + r.memOffset;
     case Code::kFlag:
-      return (r.hclFlags >> c.a) & 1;
+      return (r.hclFlags & c.a) != 0 ? 1 : 0;
     case Code::kFlagClear:
-      return ((r.hclFlags >> c.a) & 1) ^ 1;
+      return (r.hclFlags & c.a) != 0 ? 0 : 1;
     case Code::kConstant:
       return c.a;
     case Code::kClki:
@@ -208,6 +214,12 @@ uint32_t ChipDef::GetFieldValue(const char* name) {
       return SaddrBias(*this);
     case Code::kBusField:
       return FieldOf(r.usbInfo[c.a], c.b);
+    case Code::kPanelType:
+      return 0;  // Mode 1 (LCD=RGB)
+    case Code::kDataWidth:
+      return DataWidth();
+    case Code::kDataFormat:
+      return 0;  // nothing maps it to the record or the chip: a field of no register
     default:
       return ChipDefBase::GetFieldValue(name);
   }
@@ -232,7 +244,7 @@ bool ChipDef::SetFieldValue(const char* name, uint32_t raw) {
     case Code::kFlagClear: {
       if (raw > 1) return false;
       const bool set = (raw == 1) == (c.code == Code::kFlag);
-      r.hclFlags = set ? r.hclFlags | (1u << c.a) : r.hclFlags & ~(1u << c.a);
+      r.hclFlags = set ? r.hclFlags | c.a : r.hclFlags & ~c.a;
       return true;
     }
     case Code::kClki:
@@ -247,6 +259,12 @@ bool ChipDef::SetFieldValue(const char* name, uint32_t raw) {
       r.usbInfo[c.a] = static_cast<uint8_t>((r.usbInfo[c.a] & ~c.b) | bits);
       return true;
     }
+    case Code::kPanelType:
+      return raw == 0 || Refuse("The %s drives RGB panels only.", GetProductTitle(TITLE_NAME));
+    case Code::kDataWidth:
+      return SetDataWidth(raw);
+    case Code::kDataFormat:
+      return SetDataFormat(raw);
     case Code::kMovesSaddrBias: {
       const uint32_t saddr = GetValue("saddr");
       const bool stored = ChipDefBase::SetFieldValue(name, raw);
@@ -421,7 +439,15 @@ bool ChipDef::SetSeqText(uint32_t n, const char* text) {
   pool.Remove(n);
   if (text == nullptr || text[0] == '\0') return true;
   // An entry the pool cannot number, or a pool without room, keeps no text.
-  return n < kMaxTextEntry && pool.Append(n, text);
+  if (n >= kMaxTextEntry) {
+    return Refuse("LCD sequence entry %u cannot carry a text; entries 0 to %u can.", n,
+                  kMaxTextEntry - 1);
+  }
+  if (!pool.Append(n, text)) {
+    return Refuse("The text of LCD sequence entry %u does not fit in the %zu-byte text pool.", n,
+                  Pool::kSize);
+  }
+  return true;
 }
 
 uint32_t ChipDef::GetSeqCapacity(const char* name) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "chipdef/chipdef_base.h"
 #include "hal/hcl_data.h"
@@ -54,7 +55,21 @@ class ChipDef : public ChipDefBase {
   const QvHclData& Record() const { return *m_Record; }
   uint32_t RegListCount() const { return m_RegListCount; }
 
+  // Why the model refused the last setting, when it can say more than that the value is invalid;
+  // empty otherwise. Whoever reports a refusal clears it before the next setting.
+  const std::string& Refusal() const { return m_Refusal; }
+  void ClearRefusal() { m_Refusal.clear(); }
+
  private:
+  // Records why a setting is refused; returns false.
+  bool Refuse(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // The LCD panel settings: a parallel panel takes its width and format from lcdparfmt, an RGB
+  // panel its width from rgbdatawidth.
+  bool ParallelPanel();
+  uint32_t DataWidth();
+  bool SetDataWidth(uint32_t bits);
+  bool SetDataFormat(uint32_t entry);
+
   // Keeps the list entries of registers the selected product has; the end mark follows them.
   void CompactRegList();
   bool IsSequence(const char* name);
@@ -64,6 +79,7 @@ class ChipDef : public ChipDefBase {
 
   std::unique_ptr<QvHclData> m_Record;
   uint32_t m_RegListCount = 0;
+  std::string m_Refusal;
 };
 
 // The program's one chip model, built on first use (start-up uses it first).

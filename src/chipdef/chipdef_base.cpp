@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/helper.h"
 #include "base/string_list.h"
 #include "chipdef/fatal.h"
 
@@ -170,9 +171,10 @@ void ChipDefBase::BuildKeyIndex() {
   m_KeyIndex.reserve(m_Features.size());
   m_NextSameKey.assign(m_Features.size(), kAllOnes);
   for (size_t i = m_Features.size(); i-- > 0;) {
-    const std::string& key = m_Features[i].KeyName;
+    std::string key = m_Features[i].KeyName;
     if (key.empty()) continue;
-    auto [slot, added] = m_KeyIndex.try_emplace(key, static_cast<uint32_t>(i));
+    LowerInPlace(key.data());
+    auto [slot, added] = m_KeyIndex.try_emplace(std::move(key), static_cast<uint32_t>(i));
     if (!added) {
       m_NextSameKey[i] = slot->second;
       slot->second = static_cast<uint32_t>(i);

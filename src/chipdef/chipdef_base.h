@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,14 @@ constexpr uint32_t TITLE_DESC = 64;
 constexpr uint32_t TITLE_PREFIX = 128;
 constexpr uint32_t TITLE_SUFFIX = 256;
 
+// What a feature or register label shows; the flags combine.
+constexpr uint32_t LABEL_NAME = 1;        // the name ("Pixel Clock Divide Select")
+constexpr uint32_t LABEL_LOCATION = 2;    // where it lives, in parentheses after a name
+constexpr uint32_t LABEL_BITS = 4;        // features: the field's bits instead of the location
+constexpr uint32_t LABEL_ATTRIBUTES = 8;  // "[READONLY,RESERVED]"
+constexpr uint32_t LABEL_SHORT = 16;      // "REG[0030h-b4:0]", "[RO]"
+constexpr uint32_t LABEL_SYMBOL = 32;     // a symbol name alone ("FEATURE_PCLKDIV")
+
 // A document text: absent, or a private copy of the attribute as written.
 using OptText = std::optional<std::string>;
 
@@ -49,6 +58,8 @@ struct RegisterRec {
   uint32_t Index = 0, EndIndex = 0, IndexStep = 0, BitWidth = 0, Default = 0;
   bool Fake = false, ReadOnly = false, WriteOnly = false, SafeTest = false;
   OptText Category, Reserved, Product;
+  // Every read moves the chip on (an address or counter advances): listings leave it unread.
+  bool DataPort = false;
 };
 
 struct FValueRec {
@@ -208,6 +219,29 @@ class ChipDefBase {
   uint32_t ReadRegister(uint32_t index, bool byPosition);
   bool WriteRegister(uint32_t index, bool byPosition, uint32_t value);
 
+  // A data port: reading it moves the chip on, so pictures and listings must not read it.
+  bool IsDataPort(uint32_t index);
+
+  // ---- texts for the engineer (chipdef_labels.cpp, chipdef_pictures.cpp) ----
+  // One-line labels (scratch texts); the flags are the LABEL_ ones. An index that no register
+  // covers gives "UNKNOWN".
+  const char* FeatureLabel(const char* name, uint32_t flags);
+  const char* RegisterLabel(uint32_t index, bool byPosition, uint32_t flags);
+  // The feature's description: its DESC, else for a span part the text naming its place in the
+  // span, else empty.
+  const char* SpanPartText(const char* name);
+  // Appends the register's bit picture (brief: one line per field with its value). Every line
+  // starts with prefix; lines are separated by lineEnd; columns is the console width.
+  void RegisterPicture(uint32_t index, std::string* out, bool byPosition, std::string_view prefix,
+                       std::string_view lineEnd, uint32_t columns, bool brief);
+  // Writes the feature's description: label, text, formula, value and possible values. With
+  // overlapColumn every line starts with a 20-column margin holding the field's bits.
+  void FeatureDescription(const char* name, std::string* out, std::string_view prefix,
+                          std::string_view lineEnd, bool overlapColumn, uint32_t columns);
+  // The warning about bits of a register that no feature describes ("WARNING: REG[0014h] bits
+  // 4:3, 8 should not be set (should be zero).\n"); empty when bits is 0.
+  std::string StrayBitWarning(uint32_t index, uint32_t bits) const;
+
   // Live mode: registers are read from and written to the chip.
   void SetLive(bool live) { m_fHotHotHot = live; }
   bool IsLive() const { return m_fHotHotHot; }
@@ -265,7 +299,13 @@ class ChipDefBase {
   char m_FeatCacheName[kMaxKeyLen] = "invalid";
   // Every key's first feature, and for each feature the next one of the same key (kAllOnes:
   // none), so that a lookup visits only the records of its key, in table order.
-  std::unordered_map<std::string_view, uint32_t> m_KeyIndex;
+  // The index holds the keys in lower case: a generated reserved name keeps the capitals of its
+  // hexadecimal register index ("rsvd26Eb12"), and lookups ignore case.
+  struct KeyHash {
+    using is_transparent = void;  // found by a string_view, without a copy of the name
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  std::unordered_map<std::string, uint32_t, KeyHash, std::equal_to<>> m_KeyIndex;
   std::vector<uint32_t> m_NextSameKey;
 
   // Where the n-th visible feature was found last, so that enumerating them is one pass.

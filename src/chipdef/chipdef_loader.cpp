@@ -183,6 +183,7 @@ struct ChipDefLoader {
         r->WriteOnly = Is(v, "wo");
       }
       if (Is(a, "SAFETEST")) r->SafeTest = true;
+      if (Is(a, "DATAPORT")) r->DataPort = true;
       if (Is(a, "CATEGORY")) r->Category = v;
       if (Is(a, "RESERVED")) r->Reserved = v;
       if (Is(a, "PRODUCT")) r->Product = v;

@@ -109,3 +109,9 @@ bool ChipDefBase::WriteRegister(uint32_t index, bool byPosition, uint32_t value)
   if (!byPosition && !FindInRegList(index, &pos, false)) return false;
   return SetRegListValue(pos, value);
 }
+
+bool ChipDefBase::IsDataPort(uint32_t index) {
+  const RegisterRec* reg = nullptr;
+  uint32_t resolved = 0;
+  return FindRegister(index, false, &reg, &resolved) && reg->DataPort;
+}

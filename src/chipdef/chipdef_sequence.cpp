@@ -5,10 +5,10 @@
 
 #include "base/number_text.h"
 #include "chipdef/chipdef_base.h"
+#include "hal/hcl_data.h"
 
 namespace {
 
-constexpr uint32_t kNumberMask = 0x0FFFFFFF;
 constexpr size_t kMaxEntryText = 255;
 
 struct SeqKind {
@@ -18,8 +18,8 @@ struct SeqKind {
 };
 
 constexpr SeqKind kKinds[] = {
-    {"c", 0x10000000, 16},  {"p", 0x20000000, 16},  {"d", 0x40000000, 10},
-    {"id", 0x50000000, 16}, {"ap", 0x60000000, 16}, {"as", 0x70000000, 16},
+    {"c", kSeqCommand, 16}, {"p", kSeqParameter, 16}, {"d", kSeqDelayMs, 10},
+    {"id", kSeqKindId, 16}, {"ap", kSeqKindAp, 16},   {"as", kSeqKindAs, 16},
 };
 
 const SeqKind* KindOf(uint32_t kind) {
@@ -107,7 +107,7 @@ bool ChipDefBase::StoreSequence(const char* name, const char* text) {
       while (*p != '\0' && *p != ')' && *p != ';') p++;  // the part past the longest text
       if (*p == ')') p++;
     }
-    if (!SetSeqEntry(name, stored, k->kind, number & kNumberMask, entryText.c_str())) {
+    if (!SetSeqEntry(name, stored, k->kind, number & kSeqDataMask, entryText.c_str())) {
       // What fitted is kept, but a sequence cut short is not reported as stored.
       SetSeqLength(name, stored);
       return false;

@@ -119,6 +119,7 @@ const char* const kRegisterHelp[] = {
     " XA lists every register by category, XB lists them all without categories.\n",
     nullptr};
 const char* const kListHelp[] = {" Lists the value of every readable register (default:%u-bit).\n",
+                                 " Data ports are left out: reading one moves the chip on.\n",
                                  " XA shows them by category, XB in one list.\n", nullptr};
 const char* const kFillHelp[] = {
     " Writes the Data values to one register, in order, Cycles times.\n",
@@ -161,7 +162,7 @@ bool WantsHelp(ArgSlot* argv) {
 
 // ---- XA and XB ----
 
-// One "INDEX=VALUE" entry per readable register, eight to a line.
+// One "INDEX=VALUE" entry per readable register but the data ports, eight to a line.
 bool ListRegisters(bool byCategory) {
   ChipDef& m = ChipModel();
   const int indexDigits = static_cast<int>(m.GetIndexWidth());
@@ -174,7 +175,8 @@ bool ListRegisters(bool byCategory) {
     }
     for (const RegisterRec& r : m.Registers()) {
       if (!r.Category || *r.Category != *c.KeyName) continue;
-      if (r.WriteOnly || !m.IsForProduct(r.Product)) continue;
+      // A data port would move on (its address or counter) when read: it is left out.
+      if (r.WriteOnly || m.IsDataPort(r.Index) || !m.IsForProduct(r.Product)) continue;
       const char* separator = count == 0 ? "" : count % 8 == 0 ? "\n" : " ";
       const uint32_t value = m.ReadRegister(r.Index, false);
       if (!OutPrintf(CH_SET, "%s%0*X=%0*X", separator, indexDigits, r.Index,

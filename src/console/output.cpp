@@ -112,6 +112,14 @@ bool OutPrintf(uint32_t channel, const char* format, ...) {
   return result;
 }
 
+bool OutText(uint32_t channel, std::string_view text) {
+  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n')) {
+    if (!OutPrintf(channel, "%.*s\n", static_cast<int>(lf), text.data())) return false;
+    text.remove_prefix(lf + 1);
+  }
+  return text.empty() || OutPrintf(channel, "%.*s", static_cast<int>(text.size()), text.data());
+}
+
 bool ShowErrorAt(int column, const char* format, ...) {
   int width = static_cast<int>(std::strlen(kPrompt)) + (column > 0 ? column : 0);
   OutPrintf(CH_CMD, "%*s", width, "");

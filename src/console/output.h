@@ -33,6 +33,9 @@ extern OutputState Output;
 // The prompt of the command line; carets of error messages count it in.
 constexpr const char* kPrompt = "=";
 
+// Columns of the console that the help and reference listings fill.
+constexpr uint32_t kConsoleWidth = 80;
+
 // The console channels shown now: VerboseMask, narrowed by the running script's own mask.
 uint32_t EffectiveConsoleMask();
 
@@ -46,6 +49,10 @@ bool OutPrintf(uint32_t channel, const char* format, ...) __attribute__((format(
 // Copies a line the engineer entered (shown on the screen after the prompt) into the log file,
 // with its line end, when the log takes CH_CMD.
 void LogEnteredLine(std::string_view line);
+
+// Prints a text of any length line by line (OutPrintf bounds a single message). Returns what
+// OutPrintf returns: false for CH_ERR or when the user left the pager with ESC.
+bool OutText(uint32_t channel, std::string_view text);
 
 // Counts one line written to the console. True when the pager must pause now; the count then
 // starts again. A count already past HaltLines (after H lowered it) pauses at once.

@@ -25,16 +25,42 @@ enum HalError : uint32_t {
   kHalUnspecified = 15,
 };
 
+struct QvHclData;
+
+// The configuration record the HAL works from: the compiled-in one unless another is handed over
+// here (null gives the compiled-in one back). The record must stay valid while the HAL uses it.
+void halSetRecord(const QvHclData* record);
+const QvHclData& halRecord();
+// The HCL information flags in force for this run: the record's, unless VORN_BOARD's ",hcl=" or
+// the bus of the acquired controller (the USB bridge flag) made them differ.
+uint32_t halHclFlags();
+
+// Initialisation flags: each NO flag skips its step. Any ONLY flag runs only the steps named by
+// ONLY flags, and then the configuration check only with kInitCheckInOnlyMode.
+constexpr uint32_t kInitNoReset = 0x00000001;
+constexpr uint32_t kInitNoRegs = 0x00000010;
+constexpr uint32_t kInitNoLcds = 0x00000020;
+constexpr uint32_t kInitNoLut = 0x00000040;
+constexpr uint32_t kInitNoVram = 0x00000080;
+constexpr uint32_t kInitSkipCheck = 0x00008000;
+constexpr uint32_t kInitOnlyReset = 0x00010000;
+constexpr uint32_t kInitOnlyRegs = 0x00100000;
+constexpr uint32_t kInitOnlyLcds = 0x00200000;
+constexpr uint32_t kInitOnlyLut = 0x00400000;
+constexpr uint32_t kInitOnlyVram = 0x00800000;
+constexpr uint32_t kInitCheckInOnlyMode = 0x80000000;
+constexpr uint32_t kInitOnlyFlags = 0x80F10000;  // every ONLY flag and the check flag
+
 // Lifecycle and information.
 int qvAcquireController();
+// Brings the controller into the state the record describes, printing one line per step; 1 when
+// the last error is still 0 at the end.
+int qvInitializeController(uint32_t flags);
 void qvGetVersionInfo(const char* program, const char* title, const char* revision, char* buffer,
                       size_t size);
 uint32_t qvGetLastError(char* buffer, size_t size);
 bool qvSetDebug(bool on);
 bool qvIsAcquired();
-// The HCL information flags in force: the record's, unless the board route replaced them or a
-// mapped bus cleared the USB bridge flag for the acquired controller.
-uint32_t qvGetHclFlags();
 
 // Registers.
 uint32_t qvReadReg8(uint32_t index);

@@ -47,9 +47,9 @@ unsigned BuildNumber(const char* keyword) {
   return colon != nullptr ? static_cast<unsigned>(std::strtoul(colon + 1, nullptr, 10)) : 0;
 }
 
-const char* CrcStatus() {
-  if (qvHclData.crc == ComputeHclCrc(qvHclData)) return "OK";
-  return qvHclData.crc == 0 ? "unconfigured" : "error";
+const char* CrcStatus(const QvHclData& record) {
+  if (record.crc == ComputeHclCrc(record)) return "OK";
+  return record.crc == 0 ? "unconfigured" : "error";
 }
 
 // A fixed-size record field as text, whether or not it is terminated.
@@ -58,13 +58,14 @@ std::string_view FieldText(const char (&field)[N]) {
   return std::string_view(field, strnlen(field, N));
 }
 
-// The flags of this run: the route's ",hcl=" flags or the record's, with the bus flag saying
-// which bus the route reaches.
-uint32_t FlagsInForce(const BoardRoute& route) {
-  uint32_t flags = route.hclGiven ? route.hcl : qvHclData.hclFlags;
-  if (route.window != nullptr) return flags & ~kHclUsbBridge;
-  if (route.pipes != nullptr) return flags | kHclUsbBridge;
-  return flags;
+// The route's ",hcl=" flags replace the record's; the bus flag says which bus the route reaches.
+HclFlagsChange FlagsChange(const BoardRoute& route) {
+  HclFlagsChange change;
+  change.replaced = route.hclGiven;
+  change.flags = route.hcl;
+  if (route.window != nullptr) change.clear = qvfADAPTER_USB;
+  if (route.pipes != nullptr) change.set = qvfADAPTER_USB;
+  return change;
 }
 
 // When the process ends, the board is no longer mapped; the driver and the lock are closed.
@@ -82,7 +83,7 @@ bool MapBusWindow() {
   uintptr_t linear = 0;
   uint32_t size = 0;
   MapResult mapped =
-      DriverOpenAndMap(route.window, route.target.c_str(), 0, qvHclData.physBase, &linear, &size);
+      DriverOpenAndMap(route.window, route.target.c_str(), 0, halRecord().physBase, &linear, &size);
   if (mapped != MapResult::kMapped) {
     Hal.lastError = mapped == MapResult::kNoDevice ? kHalNoDriver : kHalNoController;
     return false;
@@ -97,9 +98,10 @@ bool MapBusWindow() {
   }
   Hal.bus.window = route.window;
   Hal.bus.size = size;
-  Hal.bus.waitForWrites = (Hal.hclFlags & kHclNoWriteWait) == 0;
-  Hal.bus.waitForRoom = (Hal.hclFlags & kHclNoRoomWait) == 0;
-  Hal.bus.dataPort32 = (Hal.hclFlags & kHclDataPort32) != 0;
+  uint32_t flags = halHclFlags();
+  Hal.bus.waitForWrites = (flags & qvfDONT_CHECK_MEM_STAT) == 0;
+  Hal.bus.waitForRoom = (flags & qvfDONT_CHECK_HWC_STAT) == 0;
+  Hal.bus.dataPort32 = (flags & qvfBURST_MEMPORT) != 0;
   Hal.windowBase[0] = linear;
   static const bool kReleaseAtExit = std::atexit(ReleaseBusWindow) == 0;
   (void)kReleaseAtExit;
@@ -108,25 +110,35 @@ bool MapBusWindow() {
 
 int qvAcquireController() {
   Hal.lastError = kHalOk;
-  if (Hal.windowBase[0] == 0) Hal.hclFlags = FlagsInForce(Route);
+  if (Hal.windowBase[0] == 0) Hal.flagsChange = FlagsChange(Route);
+  const uint32_t flags = halHclFlags();
   if (!Hal.traceSet) {
-    Hal.traceOn = (Hal.hclFlags & kHclTraceOn) != 0;
+    Hal.traceOn = (flags & qvfDEBUG_REG_WRITES) != 0;
     Hal.traceSet = true;
   }
   if (Hal.windowBase[0] != 0) return 1;
-  if (Hal.hclFlags & kHclUsbBridge) {
+  if (flags & qvfADAPTER_USB) {
     Hal.dispatch = BridgeVariant;
     if (!Hal.dispatch.acquire()) return 0;
     Hal.windowBase[0] = kBridgeWindowMark;
     return 1;
   }
   if (!MapBusWindow()) return 0;
-  Hal.dispatch = Hal.hclFlags & kHclVariantA ? BusVariantA : BusVariantB;
+  Hal.dispatch = flags & qvfFAST_CYCLE ? BusVariantA : BusVariantB;
   return 1;
 }
 
-uint32_t qvGetHclFlags() {
-  return Hal.windowBase[0] != 0 ? Hal.hclFlags : qvHclData.hclFlags;
+void halSetRecord(const QvHclData* record) {
+  Hal.record = record != nullptr ? record : &qvHclData;
+}
+
+const QvHclData& halRecord() {
+  return *Hal.record;
+}
+
+uint32_t halHclFlags() {
+  const HclFlagsChange& change = Hal.flagsChange;
+  return ((change.replaced ? change.flags : Hal.record->hclFlags) | change.set) & ~change.clear;
 }
 
 void halSetBoardRoute(const BoardRoute& route) {
@@ -144,12 +156,13 @@ bool qvIsAcquired() {
 void qvGetVersionInfo(const char* program, const char* title, const char* revision, char* buffer,
                       size_t size) {
   if (buffer == nullptr || size == 0) return;
-  std::string_view chip = FieldText(qvHclData.chipId);
+  const QvHclData& record = halRecord();
+  std::string_view chip = FieldText(record.chipId);
   int n = std::snprintf(
       buffer, size, "%.*s%s - %s - Build %u [L:%u]\n%s\nConfiguration CRC %04Xh (%s)\n",
       static_cast<int>(chip.size()), chip.data(), program, title, BuildNumber(revision),
-      BuildNumber(kHalRevision), kAttribution, qvHclData.crc, CrcStatus());
-  std::string_view description = FieldText(qvHclData.description);
+      BuildNumber(kHalRevision), kAttribution, record.crc, CrcStatus(record));
+  std::string_view description = FieldText(record.description);
   if (!description.empty() && n >= 0 && static_cast<size_t>(n) < size) {
     std::snprintf(buffer + n, size - n, ", Description:\n%.*s\n",
                   static_cast<int>(description.size()), description.data());

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hal/hcl_data.h"
+
 // One entry per operation, in slot order; each variant supplies all of them.
 struct HalDispatch {
   bool (*acquire)();                                                                          // 0
@@ -72,15 +74,25 @@ struct BusPorts {
   bool dataPort32 = false;               // flag 4000h set: 32-bit memory data in one access
 };
 
+// What the board route makes of the record's HCL information flags: ",hcl=" replaces them, the
+// bus of the route sets or clears the USB bridge flag.
+struct HclFlagsChange {
+  bool replaced = false;
+  uint32_t flags = 0;  // the replacement
+  uint32_t set = 0;
+  uint32_t clear = 0;
+};
+
 struct HalState {
   uint32_t lastError = 0;
-  uint32_t hclFlags = 0;  // the HCL information flags in force; set by the first acquire
+  HclFlagsChange flagsChange;  // taken from the route by an acquire that is not yet acquired
   bool traceOn = false;
   bool traceSet = false;                   // the first acquire takes the trace from the record
   uintptr_t windowBase[kBarWindows] = {};  // window 0 doubles as the "acquired" mark
   HalDispatch dispatch = {};
-  uint32_t bridgeRegBase = 0;  // bridge address of register index 0
-  uint8_t bridgeDevice = 2;    // device selector sent with every transfer
+  uint32_t bridgeRegBase = 0;            // bridge address of register index 0
+  uint8_t bridgeDevice = 2;              // device selector sent with every transfer
+  const QvHclData* record = &qvHclData;  // the configuration record in force
   BusPorts bus;
 };
 extern HalState Hal;

@@ -51,7 +51,7 @@ constexpr QvHclData MakeRecord() {
   r.endianDetect = 0x1234;
   r.clki = 4000000;
   r.memOffset = 0x200000;
-  r.hclFlags = kHclUsbBridge | kHclNoSoftReset;
+  r.hclFlags = qvfADAPTER_USB | qvfNO_RESET;
   const uint8_t usb[6] = {0x41, 0x55, 0xAA, 0x5F, 0xAA, 0xAA};
   for (size_t i = 0; i < 6; i++) r.usbInfo[i] = usb[i];
   size_t n = 0;

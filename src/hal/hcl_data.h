@@ -11,16 +11,38 @@ constexpr size_t kPanelSequenceEntries = 1024;
 constexpr size_t kRegisterTableEntries = 593;
 
 // HCL information flags.
-constexpr uint32_t kHclNoSoftReset = 0x0001;
-constexpr uint32_t kHclTraceOn = 0x0100;
-constexpr uint32_t kHclUsbBridge = 0x0400;
-constexpr uint32_t kHclVariantA = 0x0800;
-constexpr uint32_t kHclNoWriteWait = 0x1000;  // driver variants: no busy poll after memory writes
-constexpr uint32_t kHclNoRoomWait = 0x2000;   // no port-full poll before memory port bursts
-constexpr uint32_t kHclDataPort32 = 0x4000;   // 32-bit memory data in one data port access
+constexpr uint32_t qvfNO_RESET = 0x00000001;           // never issue the software reset in INIT
+constexpr uint32_t qvfFIXED_MAIN1STRIDE = 0x00000002;  // the window strides are not derived
+constexpr uint32_t qvfFIXED_MAIN2STRIDE = 0x00000004;  // from their widths
+constexpr uint32_t qvfFIXED_PIP1STRIDE = 0x00000008;
+constexpr uint32_t qvfFIXED_PIP2STRIDE = 0x00000010;
+constexpr uint32_t qvfPLL_LOWPOWER = 0x00000020;      // kept in the record; nothing reads it
+constexpr uint32_t qvfDEBUG_REG_WRITES = 0x00000100;  // start with the write trace on
+constexpr uint32_t qvfADAPTER_USB = 0x00000400;       // USB bridge; clear: the mapped bus
+constexpr uint32_t qvfFAST_CYCLE = 0x00000800;        // mapped bus: variant A; clear: B
+constexpr uint32_t qvfDONT_CHECK_MEM_STAT = 0x00001000;
+constexpr uint32_t qvfDONT_CHECK_HWC_STAT = 0x00002000;
+constexpr uint32_t qvfBURST_MEMPORT = 0x00004000;
 
-// Register table marks.
+// Special indices of the register table: FFFFh ends it, FFFCh to FFFEh wait their value in
+// microseconds (the PLL programming delay, the panel power off and on delays), the other
+// indices from FFF0h are passed over.
 constexpr uint16_t kRegTableEnd = 0xFFFF;
+constexpr uint16_t kRegTablePllDelay = 0xFFFC;
+constexpr uint16_t kRegTablePowerOffDelay = 0xFFFD;
+constexpr uint16_t kRegTablePowerOnDelay = 0xFFFE;
+constexpr uint16_t kRegTableSkipFirst = 0xFFF0;
+
+// Panel-interface sequence entries: the kind in the top four bits, the data below; an entry of 0
+// ends the sequence. The kinds written id, ap and as have no sending rule.
+constexpr uint32_t kSeqKindMask = 0xF0000000;
+constexpr uint32_t kSeqDataMask = 0x0FFFFFFF;
+constexpr uint32_t kSeqCommand = 0x10000000;
+constexpr uint32_t kSeqParameter = 0x20000000;
+constexpr uint32_t kSeqDelayMs = 0x40000000;
+constexpr uint32_t kSeqKindId = 0x50000000;
+constexpr uint32_t kSeqKindAp = 0x60000000;
+constexpr uint32_t kSeqKindAs = 0x70000000;
 
 #pragma pack(push, 1)
 struct HclRegPair {
@@ -57,7 +79,8 @@ static_assert(offsetof(QvHclData, usbInfo) == 820);
 static_assert(offsetof(QvHclData, panelSequence) == 826);
 static_assert(offsetof(QvHclData, regTable) == 4922);
 
-// The compiled-in record; the HAL only ever reads it.
+// The compiled-in record. The HAL reads the record handed to it (this one unless start-up or a
+// test hands it another, see halSetRecord); nothing writes either.
 extern const QvHclData qvHclData;
 
 // CRC-16/CCITT-FALSE: polynomial 1021h, initial FFFFh, no reflection, no final XOR. A byte at a

@@ -8,9 +8,9 @@
 void WriteRegisterTable(const QvHclData& record) {
   for (const HclRegPair& pair : record.regTable) {
     if (pair.index == kRegTableEnd) return;
-    if (pair.index >= 0xFFFC) {
+    if (pair.index >= kRegTablePllDelay) {
       DelayMicroseconds(pair.value);
-    } else if (pair.index < 0xFFF0) {
+    } else if (pair.index < kRegTableSkipFirst) {
       qvWriteReg16(pair.index, pair.value);
     }
   }
@@ -21,6 +21,6 @@ uint32_t InitialiseFromTable() {
     HalAssert("qvInitializeController() called but controller not acquired.");
     return 0;
   }
-  WriteRegisterTable(qvHclData);
+  WriteRegisterTable(halRecord());
   return 1;
 }

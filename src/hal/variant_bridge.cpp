@@ -73,7 +73,7 @@ bool Acquire() {
   UsbTransport.announce = !route.quiet;
   UsbTransport.onLinkLost = BridgeLost;
   return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
-                          qvHclData.usbInfo);
+                          halRecord().usbInfo);
 }
 
 // ---- registers ----

@@ -36,56 +36,9 @@ int IndexDigits() {
   return static_cast<int>(ChipModel().GetIndexWidth());
 }
 
-// The top and low bit of the lowest run of ones in mask.
-void LowestRun(uint32_t mask, int* high, int* low) {
-  *low = 0;
-  while (*low < 31 && (mask & (1u << *low)) == 0) ++*low;
-  *high = *low;
-  while (*high < 31 && (mask & (1u << (*high + 1))) != 0) ++*high;
-}
-
-// Where a feature lives, in the short form: "REG[0030h-b4:0]", "REG[0042h]" for a whole 16-bit
-// field, "REG[SPAN]", "CODE", with "+CODE" after the register of a need-code feature.
-std::string FeatureLocation(const FeatureRec& f) {
-  char text[64];
-  if (f.Span) {
-    std::snprintf(text, sizeof text, "REG[SPAN]");
-  } else if (f.Reg == kAllOnes) {
-    return "CODE";
-  } else {
-    int high = 0, low = 0;
-    LowestRun(f.Mask, &high, &low);
-    int d = IndexDigits();
-    if (high == 15 && low == 0) {
-      std::snprintf(text, sizeof text, "REG[%0*Xh]", d, f.Reg);
-    } else if (high == low) {
-      std::snprintf(text, sizeof text, "REG[%0*Xh-b%d]", d, f.Reg, high);
-    } else {
-      std::snprintf(text, sizeof text, "REG[%0*Xh-b%d:%d]", d, f.Reg, high, low);
-    }
-  }
-  std::string location = text;
-  if (f.NeedCode) location += "+CODE";
-  return location;
-}
-
-const FeatureRec& Record(const std::string& key) {
-  uint32_t index = 0;
-  ChipModel().FindFeature(key.c_str(), &index);
-  return ChipModel().Features()[index];
-}
-
+// Where a feature lives, as SET and the token reads show it: "REG[0030h-b4:0]".
 std::string Location(const std::string& key) {
-  return FeatureLocation(Record(key));
-}
-
-// The feature's name and location, and its attributes: the label line of the "." path.
-std::string FeatureLabelLine(const std::string& key) {
-  const FeatureRec& f = Record(key);
-  std::string line = f.Name ? *f.Name + " (" + FeatureLocation(f) + ")" : FeatureLocation(f);
-  if (f.ReadOnly) line += " [READONLY]";
-  if (f.WriteOnly) line += " [WRITEONLY]";
-  return line;
+  return ChipModel().FeatureLabel(key.c_str(), LABEL_LOCATION | LABEL_SHORT);
 }
 
 std::string InRadix(uint32_t n, uint32_t radix) {
@@ -111,6 +64,13 @@ bool NumberOf(const Value& value, uint32_t radix, uint32_t* n) {
   return true;
 }
 
+// A setting the model refused: its reason when it gave one.
+int Refused(const char** message) {
+  const std::string& why = ChipModel().Refusal();
+  if (why.empty()) return Fail(message, "Failed to set feature. (Invalid value?)", 1);
+  return FailWith(message, why, 1);
+}
+
 int SetNumericFeature(const std::string& key, const Value& value, bool show, const char** message) {
   ChipDef& model = ChipModel();
   const char* name = key.c_str();
@@ -127,7 +87,7 @@ int SetNumericFeature(const std::string& key, const Value& value, bool show, con
   if (step > 1 && (n - min) % step != 0) {
     return FailWith(message, "Must be aligned by " + InRadix(step, radix) + "!", pos);
   }
-  if (!model.SetValue(name, n)) return Fail(message, "Failed to set feature. (Invalid value?)", 1);
+  if (!model.SetValue(name, n)) return Refused(message);
   if (show) {
     OutPrintf(CH_SET, "%s (%s) <- %s\n", name, Location(key).c_str(), InRadix(n, radix).c_str());
   }
@@ -137,9 +97,7 @@ int SetNumericFeature(const std::string& key, const Value& value, bool show, con
 int SetTextFeature(const std::string& key, const Value& value, bool show, const char** message) {
   char digits[kNumStrSize];
   const char* text = value.isText ? value.text : NumToStr(digits, value.number, 16, 0);
-  if (!ChipModel().SetValueText(key.c_str(), text)) {
-    return Fail(message, "Failed to set feature. (Invalid value?)", 1);
-  }
+  if (!ChipModel().SetValueText(key.c_str(), text)) return Refused(message);
   if (show) OutPrintf(CH_SET, "%s (%s) <- \"%s\"\n", key.c_str(), Location(key).c_str(), text);
   return 0;
 }
@@ -200,18 +158,16 @@ bool RegisterIsWriteOnly(uint32_t index) {
 }
 
 std::string RegisterName(uint32_t index) {
-  const RegisterRec* reg = nullptr;
-  uint32_t resolved = 0;
-  if (!ChipModel().FindRegister(index, false, &reg, &resolved) || !reg->Name) return "";
-  return *reg->Name;
+  if (!ChipModel().RegisterExists(index)) return "";
+  return ChipModel().RegisterLabel(index, false, LABEL_NAME);
 }
 
 int PromptRegister(uint32_t index, const char** message) {
   ChipDef& model = ChipModel();
   if (!model.RegisterExists(index)) return Fail(message, "Not a valid register.", 1);
-  std::string name = RegisterName(index);
-  OutPrintf(CH_OUT, "REG[%0*Xh]%s%s\n\n", IndexDigits(), index, name.empty() ? "" : " ",
-            name.c_str());
+  std::string picture;
+  model.RegisterPicture(index, &picture, false, " ", "\n", kConsoleWidth, false);
+  if (!OutText(CH_OUT, picture + "\n\n")) return -1;  // left at the pager
   if (model.IsRegReadOnly(index)) {
     OutPrintf(CH_OUT, "WARNING: This register is read-only and should not be set.\n");
   }
@@ -272,24 +228,27 @@ int SetFeatureToken(std::string_view name, const Value& value, bool show, const 
   if (key.size() >= ChipDefBase::kMaxKeyLen || !ChipModel().FeatureExists(key.c_str())) {
     return Fail(message, "Unknown feature or token.", 1);
   }
+  ChipModel().ClearRefusal();
   if (IsNumeric(ChipModel().GetType(key.c_str()))) {
     return SetNumericFeature(key, value, show, message);
   }
   return SetTextFeature(key, value, show, message);
 }
 
-void ShowFeatureRange(std::string_view name) {
+bool ShowFeatureRange(std::string_view name) {
   ChipDef& model = ChipModel();
   std::string key = Lowered(name);
   const char* k = key.c_str();
-  if (key.size() >= ChipDefBase::kMaxKeyLen || !model.FeatureExists(k)) return;
-  OutPrintf(CH_OUT, "%s\n\n", FeatureLabelLine(key).c_str());
-  if (!IsNumeric(model.GetType(k))) return;
+  if (key.size() >= ChipDefBase::kMaxKeyLen || !model.FeatureExists(k)) return true;
+  std::string description;
+  model.FeatureDescription(k, &description, "", "\n", false, kConsoleWidth);
+  if (!OutText(CH_OUT, description + "\n\n")) return false;
+  if (!IsNumeric(model.GetType(k))) return true;
   uint32_t radix = model.GetRadix(k);
   std::string line = "  " + key + " = MIN:" + InRadix(model.GetMin(k), radix) +
                      ", MAX:" + InRadix(model.GetMax(k), radix);
   if (model.GetStep(k) > 1) line += ", STEP:" + InRadix(model.GetStep(k), radix);
-  OutPrintf(CH_OUT, "%s\n", line.c_str());
+  return OutPrintf(CH_OUT, "%s\n", line.c_str());
 }
 
 int PromptFeature(std::string_view name, const char** message) {
@@ -297,7 +256,7 @@ int PromptFeature(std::string_view name, const char** message) {
   if (key.size() >= ChipDefBase::kMaxKeyLen || !ChipModel().FeatureExists(key.c_str())) {
     return Fail(message, "Unknown feature or token.", 1);
   }
-  ShowFeatureRange(key);
+  if (!ShowFeatureRange(key)) return -1;  // left at the pager
   if (ChipModel().IsReadOnly(key.c_str())) {
     OutPrintf(CH_OUT, "WARNING: This feature is read-only and should not be set.\n");
   }

@@ -19,7 +19,7 @@ bool RegisterIsWriteOnly(uint32_t index);
 // The register's name text ("" when it has none).
 std::string RegisterName(uint32_t index);
 
-// The "." path for reg[index]: the register's layout, then the prompt of the feature at the bit
+// The "." path for reg[index]: the register's picture, then the prompt of the feature at the bit
 // the engineer picks. Returns 0, the error position within the token, or -1 when the failure
 // has been reported already.
 int PromptRegister(uint32_t index, const char** message);
@@ -32,9 +32,10 @@ int GetFeatureToken(std::string_view name, Value* value, bool show, const char**
 // position.
 int SetFeatureToken(std::string_view name, const Value& value, bool show, const char** message);
 
-// Prints the feature's description and its limits.
-void ShowFeatureRange(std::string_view name);
+// Prints the feature's description (the model's text) and its limits. False when the user left
+// the pager with ESC.
+bool ShowFeatureRange(std::string_view name);
 
-// The "." path for a feature: its range, then a prompt for the new value. Returns 0 or the
-// error position.
+// The "." path for a feature: its range, then a prompt for the new value. Returns 0, the error
+// position, or -1 when the engineer left at the pager.
 int PromptFeature(std::string_view name, const char** message);

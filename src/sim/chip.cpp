@@ -150,6 +150,8 @@ constexpr uint16_t kHwcEnable = 0x0001;         // HOST_CONFIG
 constexpr uint16_t kLcdReset = 0x0080;          // DISPLAY_MODE_0
 constexpr uint16_t kLcdLutAddrClear = 0x0002;   // DISPLAY_MODE_0
 constexpr uint16_t kPip2LutAddrClear = 0x0001;  // DISPLAY_MODE_0
+constexpr uint16_t kPortEnable = 0x0400;        // DISPLAY_MODE_1
+constexpr uint16_t kPortStatus = 0x2000;        // DISPLAY_MODE_1, read-only: follows the enable
 constexpr uint16_t kCountReset = 0x0001;        // PIPn_SCALER_PORT
 constexpr uint16_t kCoefSelect = 0x0010;        // PIPn_SCALER_PORT
 constexpr uint16_t kScalerReset = 0x8000;       // PIPn_SCALER_CTRL
@@ -449,6 +451,10 @@ void ChipWrite(ChipState* chip, uint32_t index, uint16_t value, uint16_t laneMas
       if (value & kLcdLutAddrClear) SetLutCounter(chip, kLcdLut, 0);
       if (value & kPip2LutAddrClear) SetLutCounter(chip, kPip2Lut, 0);
       stored = value & ~(kLcdReset | kLcdLutAddrClear | kPip2LutAddrClear);
+      return;
+    case kRegDisplayMode1:  // DISPLAY_MODE_1: the port reports the state it was switched to
+      stored =
+          static_cast<uint16_t>((value & ~kPortStatus) | (value & kPortEnable ? kPortStatus : 0));
       return;
     case kRegPip1ScalerPort:  // PIP1_SCALER_PORT
     case kRegPip2ScalerPort:  // PIP2_SCALER_PORT

@@ -64,6 +64,7 @@ constexpr uint32_t kRegHwcStatus = 0x0192;
 constexpr uint32_t kRegRectLineOffset = 0x0194;
 constexpr uint32_t kRegRectLineWidth = 0x0196;
 constexpr uint32_t kRegDisplayMode0 = 0x0200;
+constexpr uint32_t kRegDisplayMode1 = 0x0202;
 constexpr uint32_t kRegPip1ScalerPort = 0x0266;
 constexpr uint32_t kRegPip1ScalerCoef = 0x0268;
 constexpr uint32_t kRegPip2ScalerPort = 0x02A6;

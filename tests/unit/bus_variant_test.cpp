@@ -291,13 +291,13 @@ TEST_F(BusVariantTest, TheFlagsInForceChooseTheVariant) {
     route.hcl = row.hcl;
     halSetBoardRoute(route);
     ASSERT_EQ(qvAcquireController(), 1);
-    EXPECT_EQ(qvGetHclFlags(), row.inForce);
+    EXPECT_EQ(halHclFlags(), row.inForce);
   }
   Release();
-  EXPECT_EQ(qvGetHclFlags(), qvHclData.hclFlags);  // nothing acquired: the record's
+  EXPECT_EQ(halHclFlags(), qvHclData.hclFlags);  // nothing acquired: the record's
   Acquire(0x0800);
   EXPECT_EQ(Hal.dispatch.readReg16, BusVariantA.readReg16);
-  EXPECT_EQ(qvGetHclFlags(), 0x0800u);
+  EXPECT_EQ(halHclFlags(), 0x0800u);
   EXPECT_TRUE(qvBarIsMapped(0));
   EXPECT_EQ(qvReadBar16(0, 0), 0u);
   qvWriteBar16(0, 8, 0x5A5A);

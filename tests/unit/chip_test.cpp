@@ -54,6 +54,11 @@ TEST_F(ChipTest, ReadOnlyIgnoresWritesWriteOnlyReadsZeroUnknownIsCountedOnly) {
   EXPECT_EQ(Read(0x0200), 0x0030);
   Write(0x0180, 0x801C);  // hwcReset reads back as 0
   EXPECT_EQ(Read(0x0180), 0x001C);
+  // The LCD port status (bit 13) reports the port enable (bit 10), whatever is written to it.
+  Write(kRegDisplayMode1, 0x0401);
+  EXPECT_EQ(Read(kRegDisplayMode1), 0x2401);
+  Write(kRegDisplayMode1, 0x2001);
+  EXPECT_EQ(Read(kRegDisplayMode1), 0x0001);
 
   Write(0x0034, 0x1234);  // a register of the sibling product only
   EXPECT_EQ(Read(0x0034), 0);

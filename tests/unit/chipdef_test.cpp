@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "chipdef_doc_model.h"
+
+#include "live_model.h"
 
 namespace {
 
@@ -158,7 +162,7 @@ TEST_F(BuiltInDocument, OperatorsStepsAndUnits) {
   EXPECT_EQ(*F("pclkdiv").Name, "Pixel Clock Divide Select");
   EXPECT_EQ(F("pllclksrc").AbbrevLen, 6u);
   EXPECT_EQ(F("main1saddr").AbbrevLen, 5u);
-  EXPECT_FALSE(F("main1saddrlsb").Name);  // span parts are described by their span
+  EXPECT_EQ(*F("main1saddrlsb").Name, "Main1 Window Start Address Low Bits");
 }
 
 // Every value a list or bool names fits its field; a few lists the program's texts rely on.
@@ -364,6 +368,82 @@ TEST_F(BuiltInDocument, StridesFollowTheirWindowWithAutoStride) {
   EXPECT_EQ(m.GetValue("main1stride"), 200u);  // the derived stride was stored
 }
 
+// Every setting the model keeps in its record copy lands at the field's documented byte offset,
+// in the record's little-endian layout, and changes no other byte.
+TEST(RecordLayout, SettingsLandAtTheirOffsets) {
+  struct Bytes {
+    size_t offset;
+    std::vector<uint8_t> bytes;
+  };
+  struct Row {
+    const char* name;
+    std::function<bool(ChipDef&)> set;
+    std::vector<Bytes> expected;
+  };
+  auto field = [](const char* key, uint32_t raw) {
+    return [key, raw](ChipDef& m) { return m.SetFieldValue(key, raw); };
+  };
+  auto text = [](const char* key, const char* value) {
+    return [key, value](ChipDef& m) { return m.SetValueText(key, value); };
+  };
+  // The compiled-in flags are 00000401h; the bus bytes 41h 55h AAh 5Fh AAh AAh.
+  const Row rows[] = {
+      {"cfgdesc", text("cfgdesc", "bench"), {{16, {'b', 'e', 'n', 'c', 'h', 0}}}},
+      {"lcdseq", text("lcdseq", "c2A(x)"), {{272, {1, 'x', 0, 0}}, {826, {0x2A, 0, 0, 0x10}}}},
+      {"chip id",
+       [](ChipDef& m) { return m.SelectProduct("77K50"); },
+       {{788, {'7', '7', 'K', '5', '0', 0, 0, 0}}}},
+      {"clki", field("clki", 27000000), {{800, {0xC0, 0xFC, 0x9B, 0x01}}}},
+      {"baseaddr", field("baseaddr", 0x12345678), {{804, {0x78, 0x56, 0x34, 0x12}}}},
+      {"regoffset", field("regoffset", 0x1000), {{808, {0x00, 0x10, 0, 0}}}},
+      {"memoffset", field("memoffset", 0x300000), {{812, {0, 0, 0x30, 0}}}},
+      {"resetduringinit", field("resetduringinit", 1), {{816, {0x00, 0x04, 0, 0}}}},
+      {"main1autostride", field("main1autostride", 0), {{816, {0x03, 0x04, 0, 0}}}},
+      {"main2autostride", field("main2autostride", 0), {{816, {0x05, 0x04, 0, 0}}}},
+      {"pip1autostride", field("pip1autostride", 0), {{816, {0x09, 0x04, 0, 0}}}},
+      {"pip2autostride", field("pip2autostride", 0), {{816, {0x11, 0x04, 0, 0}}}},
+      {"regwrite", field("regwrite", 1), {{816, {0x01, 0x05, 0, 0}}}},
+      {"adapter", field("adapter", 0), {{816, {0x01, 0x00, 0, 0}}}},
+      {"fastcycle", field("fastcycle", 1), {{816, {0x01, 0x0C, 0, 0}}}},
+      {"checkmemstatus", field("checkmemstatus", 0), {{816, {0x01, 0x14, 0, 0}}}},
+      {"checkhwcstatus", field("checkhwcstatus", 0), {{816, {0x01, 0x24, 0, 0}}}},
+      {"burstmemport", field("burstmemport", 1), {{816, {0x01, 0x44, 0, 0}}}},
+      {"mgesigtype", field("mgesigtype", 7), {{820, {0x5D}}}},
+      {"mgesigtype2", field("mgesigtype2", 1), {{820, {0x45}}}},
+      {"mgedbw", field("mgedbw", 3), {{820, {0x61}}}},
+      {"mgedbw2", field("mgedbw2", 0), {{820, {0x01}}}},
+      {"mgeintpol", field("mgeintpol", 1), {{820, {0xC1}}}},
+      {"mgecs2rd", field("mgecs2rd", 0), {{821, {0x54}}}},
+      {"mgecs2wr", field("mgecs2wr", 0), {{821, {0x51}}}},
+      {"mgerd2cs", field("mgerd2cs", 0), {{821, {0x45}}}},
+      {"mgewr2cs", field("mgewr2cs", 0), {{821, {0x15}}}},
+      {"mgerdwait", field("mgerdwait", 5), {{822, {0xA5}}}},
+      {"mgewrwait", field("mgewrwait", 3), {{822, {0x3A}}}},
+      {"mgeb2bwait", field("mgeb2bwait", 0), {{823, {0x50}}}},
+      {"mgeb2bcshigh", field("mgeb2bcshigh", 0), {{823, {0x4F}}}},
+      {"mgeabw", field("mgeabw", 0), {{823, {0x1F}}}},
+      {"usbrndbus", field("usbrndbus", 1), {{824, {0xAB}}}},
+      {"mgecfgf", field("mgecfgf", 1), {{825, {0x9A}}}},
+      {"hdp, a register in the list", field("hdp", 0x9F), {{4922 + 10 * 4, {0x42, 0, 0x9F, 0}}}},
+  };
+  ChipDef m;
+  const std::vector<uint8_t> before(reinterpret_cast<const uint8_t*>(&m.Record()),
+                                    reinterpret_cast<const uint8_t*>(&m.Record()) + kHclRecordSize);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ChipDef model;
+    ASSERT_TRUE(row.set(model));
+    const auto* after = reinterpret_cast<const uint8_t*>(&model.Record());
+    std::vector<uint8_t> expected = before;
+    for (const Bytes& b : row.expected) {
+      std::copy(b.bytes.begin(), b.bytes.end(), expected.begin() + b.offset);
+    }
+    for (size_t i = 0; i < kHclRecordSize; i++) {
+      EXPECT_EQ(after[i], expected[i]) << "byte " << i;
+    }
+  }
+}
+
 // Live mode against a register file of the test's own, which remembers every access width.
 class LiveModel : public ChipDef {
  public:
@@ -395,6 +475,61 @@ TEST(LiveModelTest, RegistersAreTheChipsNotTheList) {
   EXPECT_FALSE(m.WriteRegister(0x0999, false, 1));
   EXPECT_EQ(m.regs.count(0x0999), 0u);
   EXPECT_EQ(m.GetFieldValue("dataformat"), 0u);
+}
+
+TEST_F(BuiltInDocument, PanelSettingsOfTheRgbOnlyChip) {
+  EXPECT_EQ(m.GetFieldValue("paneltype"), 0u);
+  EXPECT_STREQ(m.GetValueText("paneltype", true), "Mode 1 (LCD=RGB)");
+  EXPECT_TRUE(m.SetFieldValue("paneltype", 0));
+  EXPECT_FALSE(m.SetFieldValue("paneltype", 2));
+  EXPECT_EQ(m.Refusal(), "The 77Q41 drives RGB panels only.");
+  // The width is the RGB width field's.
+  EXPECT_TRUE(m.SetValue("datawidth", 18));
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 3u);
+  EXPECT_EQ(m.GetValue("datawidth"), 18u);
+  m.ClearRefusal();
+  EXPECT_FALSE(m.SetValue("datawidth", 10));
+  EXPECT_EQ(m.Refusal(), "An RGB panel is 9, 12, 16, 18 or 24 bits wide, not 10.");
+  EXPECT_EQ(m.GetFieldValue("rgbdatawidth"), 3u);
+  // The format would be the parallel format, which this chip lacks: refused, not fatal.
+  EXPECT_STREQ(m.GetValueText("dataformat", true), "3.3.2");
+  EXPECT_FALSE(m.SetValueText("dataformat", "5.6.5"));
+  EXPECT_EQ(m.Refusal(),
+            "The data format is a parallel panel setting (lcdparfmt), which the 77Q41 lacks.");
+}
+
+// The 77K50's parallel panels: width and format both pick a parallel data format field.
+TEST(LiveModelTest, ParallelPanelWidthAndFormat) {
+  struct Row {
+    const char* key;
+    uint32_t value;  // a width in bits, or a data format entry
+    uint32_t before, after;
+  };
+  const Row rows[] = {
+      {"datawidth", 8, 3, 3},  {"datawidth", 8, 5, 1},  {"datawidth", 8, 6, 0},
+      {"datawidth", 16, 1, 5}, {"datawidth", 16, 6, 6}, {"datawidth", 16, 0, 2},
+      {"datawidth", 18, 0, 7}, {"datawidth", 24, 0, 4}, {"dataformat", 0, 7, 0},
+      {"dataformat", 1, 2, 5}, {"dataformat", 1, 3, 1}, {"dataformat", 1, 0, 1},
+      {"dataformat", 2, 0, 6}, {"dataformat", 3, 0, 7}, {"dataformat", 4, 3, 3},
+      {"dataformat", 4, 1, 3}, {"dataformat", 4, 5, 2},
+  };
+  LiveModel m;
+  ASSERT_TRUE(m.SelectProduct("77K50"));
+  m.regs[0x0032] = 2;  // paneltype: Mode 2 (LCD=Parallel)
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.key) + " " + std::to_string(row.value) + " from " +
+                 std::to_string(row.before));
+    m.regs[0x0056] = 0x0400 | row.before;
+    EXPECT_TRUE(m.SetFieldValue(row.key, row.value));
+    EXPECT_EQ(m.regs[0x0056], 0x0400 | row.after);
+  }
+  m.regs[0x0056] = 7;
+  EXPECT_EQ(m.GetValue("datawidth"), 18u);
+  m.regs[0x0056] = 9;  // 5.6.5 over 8 bits
+  EXPECT_EQ(m.GetValue("datawidth"), 8u);
+  EXPECT_FALSE(m.SetValue("datawidth", 12));
+  m.regs[0x0032] = 4 << 4;  // an RGB panel takes the RGB width, here 24 bits
+  EXPECT_EQ(m.GetValue("datawidth"), 24u);
 }
 
 TEST(LiveModelTest, SaddrStaysPutWhenTheBiasMoves) {
@@ -484,7 +619,11 @@ TEST_F(BuiltInDocument, PoolRecordsComeAndGo) {
   EXPECT_TRUE(m.SetSeqEntry("lcdseq", 10, 0x10000000, 1, long200.c_str()));
   EXPECT_TRUE(m.SetSeqEntry("lcdseq", 11, 0x10000000, 1, long200.c_str()));
   EXPECT_FALSE(m.SetSeqEntry("lcdseq", 12, 0x10000000, 1, long200.c_str()));
-  EXPECT_FALSE(m.SetSeqEntry("lcdseq", 300, 0x10000000, 1, "t"));  // no number for it
+  EXPECT_EQ(m.Refusal(),
+            "The text of LCD sequence entry 12 does not fit in the 512-byte text pool.");
+  EXPECT_FALSE(m.SetSeqEntry("lcdseq", 254, 0x10000000, 1, "t"));  // no number for it
+  EXPECT_EQ(m.Refusal(), "LCD sequence entry 254 cannot carry a text; entries 0 to 253 can.");
+  EXPECT_TRUE(m.SetSeqEntry("lcdseq", 253, 0x10000000, 1, "t"));
   EXPECT_TRUE(m.SetSeqEntry("lcdseq", 300, 0x10000000, 1, ""));
 }
 

@@ -89,6 +89,7 @@ TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
       {"xrb", " XRB   Index [Cycles]"},
       {"bar", " BAR8  n [Index [Data]]"},
       {"q", "Quit program."},
+      {"help", " ? [regindex|searchtext]"},
       {"calc", " calc expression"},
       {"flog", " FLOG Filename [CMD|OUT|SET:ON|OFF]"},
       {"h", " H [Lines]"},
@@ -107,6 +108,10 @@ TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
       {"singlestep", " singlestep [ON|OFF]"},
       {"verbose", " VERBOSE [CMD:ON|OFF] [OUT:ON|OFF] [SET:ON|OFF]"},
       {"ver", " VER"},
+      {"init", " INIT [NORESET] [NOREGS] [NOLCDS] [NOLUT] [NOVRAM]"},
+      {"l2a", " L[1|2][A] Index [Red Green Blue] [INIT|ZERO|CYCLE[RED|GREEN|BLUE]]"},
+      {"ps", " PS {ON|OFF}"},
+      {"debug", " Toggle HAL debugging flag."},
   };
   for (const auto& [command, firstLine] : rows) {
     ArgSlot argv[2] = {};
@@ -127,8 +132,8 @@ TEST(CommandTable, EveryCommandAnswersAQuestionMarkWithItsOwnHelp) {
 TEST(CommandTable, CommandsThatReachTheBoardNeedTheCard) {
   InstallCommandTable(VornCommands);
   for (const char* name :
-       {"r",   "w",   "f",    "d",    "s",    "x",     "xa",   "xb",    "xf",    "xr", "xfb",
-        "xrb", "bar", "flog", "init", "show", "debug", "draw", "fdump", "fload", "l",  "pll"}) {
+       {"r",   "w",    "f",    "d",    "s",     "x",    "xa",    "xb",    "xf", "xr",  "xfb", "xrb",
+        "bar", "flog", "init", "show", "debug", "draw", "fdump", "fload", "l",  "pll", "ps"}) {
     const CommandRow* row = nullptr;
     ASSERT_TRUE(FindCommand(name, &row)) << name;
     EXPECT_FALSE(row->allowedWithoutCard) << name;

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
 #include "platform/assert.h"
+#include "platform/timing.h"
 #include "sim/sim_pipe.h"
 #include "test_support.h"
 #include "transport/usb_transport.h"
@@ -201,6 +204,11 @@ TEST_F(BridgeHal, LutEntriesRoundTripPerTable) {
   EXPECT_EQ(qvLcdGetGammaTableEntry(5, kPip2LutWindow), 0xEFCDABu);
   qvLcdSetGammaRamp(0);
   EXPECT_EQ(qvLcdGetGammaTableEntry(200, 0), 0xC8C8C8u);
+  // One 32-bit write of 00RRGGBBh gives the port green and blue first, then red, as INIT's ramp
+  // writes it: red and blue stay apart.
+  qvWriteReg16(0x0500, 7);
+  qvWriteReg32(0x0502, 0x00112233);
+  EXPECT_EQ(qvLcdGetGammaTableEntry(7, 0), 0x332211u);  // red 11h, green 22h, blue 33h
 }
 
 TEST_F(BridgeHal, LutRangesAreChecked) {
@@ -226,6 +234,189 @@ TEST_F(BridgeHal, TraceLinesFollowRegisterWrites) {
   qvWriteReg32(0x0240, 0x12345678);
   qvModifyReg16(0x0040, 0xFF, 1);  // modify is never traced
   EXPECT_EQ(Captured(), "   HAL [0040] W:002B\n   HAL [0041] W:07\n   HAL [0240] W:12345678\n");
+  EXPECT_TRUE(qvSetDebug(false));
+}
+
+// ---- initialisation, with records handed over through the HAL's record seam ----
+
+class InitHal : public BridgeHal {
+ protected:
+  void SetUp() override {
+    BridgeHal::SetUp();
+    record_ = std::make_unique<QvHclData>(qvHclData);
+  }
+  void TearDown() override {
+    halSetRecord(nullptr);
+    BridgeHal::TearDown();
+  }
+  QvHclData& Record() { return *record_; }
+  void SetRegisterTable(std::vector<HclRegPair> pairs) {
+    pairs.push_back({kRegTableEnd, 0});
+    for (size_t i = 0; i < pairs.size(); i++) record_->regTable[i] = pairs[i];
+  }
+  void SetSequence(std::vector<uint32_t> entries) {
+    for (size_t i = 0; i < entries.size(); i++) record_->panelSequence[i] = entries[i];
+  }
+  // Runs the initialisation on the test's record with its CRC made right (unless kept as it is)
+  // and gives the lines it printed.
+  std::string Init(uint32_t flags, bool keepCrc = false) {
+    if (!keepCrc) record_->crc = ComputeHclCrc(*record_);
+    halSetRecord(record_.get());
+    Sent.clear();
+    StartCapture();
+    result_ = qvInitializeController(flags);
+    return Captured();
+  }
+  // The values written to one register, in order.
+  std::vector<uint32_t> WritesTo(uint32_t index) const {
+    std::vector<uint32_t> values;
+    for (const Packet& p : Sent) {
+      if (p.type != kPacketWrite || p.address != index || p.data.size() != 2) continue;
+      values.push_back(p.data[0] | p.data[1] << 8);
+    }
+    return values;
+  }
+  uint32_t LutEntry(int lut, int i) {
+    const uint8_t* e = SimBoard()->chip.lut[lut][i];
+    return uint32_t{e[0]} << 16 | e[1] << 8 | e[2];
+  }
+
+  int result_ = 0;
+  std::unique_ptr<QvHclData> record_;
+};
+
+TEST_F(InitHal, RecordChecksFailBeforeAnythingIsSentOrPrinted) {
+  struct Row {
+    const char* name;
+    uint16_t crcChange;  // added to the right CRC; kZeroCrc stores 0
+    bool acquired;
+    uint32_t flags;
+    uint32_t error;
+  };
+  constexpr uint16_t kZeroCrc = 0xFFFF;
+  const Row rows[] = {
+      {"stored CRC 0", kZeroCrc, true, 0, kHalNotConfigured},
+      {"wrong CRC", 1, true, 0, kHalCrcMismatch},
+      {"not acquired", 0, false, 0, kHalNotAcquired},
+      {"ONLY mode skips the check", 1, true, kInitOnlyRegs, kHalOk},
+      {"unless asked to check", 1, true, kInitOnlyRegs | kInitCheckInOnlyMode, kHalCrcMismatch},
+      {"the skip flag", kZeroCrc, true, kInitSkipCheck | kInitNoVram, kHalOk},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const uint16_t right = ComputeHclCrc(Record());
+    Record().crc = row.crcChange == kZeroCrc ? 0 : static_cast<uint16_t>(right + row.crcChange);
+    Hal.windowBase[0] = row.acquired ? kBridgeWindowMark : 0;
+    const std::string lines = Init(row.flags, true);
+    EXPECT_EQ(qvGetLastError(nullptr, 0), row.error);
+    EXPECT_EQ(result_, row.error == kHalOk ? 1 : 0);
+    if (row.error != kHalOk) {
+      EXPECT_EQ(lines, "");
+      EXPECT_TRUE(Sent.empty());
+    }
+  }
+}
+
+TEST_F(InitHal, CompiledInRecordWithFlagsZero) {
+  std::memset(Memory() + 0x80000, 0xAB, 16);
+  SimBoard()->chip.lut[0][64][0] = 0x77;
+  halSetRecord(nullptr);
+  Sent.clear();
+  StartCapture();
+  EXPECT_EQ(qvInitializeController(0), 1);
+  EXPECT_EQ(Captured(),
+            "   List of HCL Initialization Events:\n"
+            "   - Software Reset NOT issued!\n"
+            "   - Registers initialized as per configured settings.\n"
+            "   - Did NOT send Panel Interface Commands to panel!\n"
+            "   - LUT initialized (Regs 2000h-25FFh).\n"
+            "   - All video memory cleared to 00h.\n");
+  EXPECT_TRUE(WritesTo(0x0016).empty());
+  EXPECT_EQ(Memory()[0x80000], 0);
+  // The ramp in both tables: red and blue reach 255 at entry 31, green at 63; 64 on untouched.
+  for (int lut = 0; lut < 2; lut++) {
+    EXPECT_EQ(LutEntry(lut, 12), 0x623062u);
+    EXPECT_EQ(LutEntry(lut, 31), 0xFF7DFFu);
+    EXPECT_EQ(LutEntry(lut, 63), 0xFFFFFFu);
+  }
+  EXPECT_EQ(SimBoard()->chip.lut[0][64][0], 0x77);
+  // Every register of the table holds its value.
+  std::map<uint32_t, uint32_t> last;
+  for (const HclRegPair& pair : qvHclData.regTable) {
+    if (pair.index == kRegTableEnd) break;
+    if (pair.index < kRegTableSkipFirst) last[pair.index] = pair.value;
+  }
+  EXPECT_EQ(last.size(), 94u);
+  for (const auto& [index, value] : last) {
+    EXPECT_EQ(SimBoard()->chip.regs[index / 2], value) << std::hex << index;
+  }
+}
+
+TEST_F(InitHal, RegisterTableEntryKinds) {
+  SetRegisterTable({{kRegTableEnd, 0}, {0x0040, 1}});
+  EXPECT_EQ(Init(kInitOnlyRegs),
+            "   List of HCL Initialization Events:\n"
+            "   - Software Reset NOT issued!\n"
+            "   - Registers initialized as per configured settings.\n"
+            "   - Did NOT send Panel Interface Commands to panel!\n"
+            "   - LUT NOT initialized!\n"
+            "   - Video memory NOT cleared!\n");
+  EXPECT_TRUE(Sent.empty());
+  // FFF5h is passed over without waiting; FFFDh waits its value in microseconds.
+  SetRegisterTable({{0xFFF5, 60000}, {0x0040, 2}});
+  uint64_t start = MonotonicNanoseconds();
+  Init(kInitOnlyRegs);
+  EXPECT_LT(MonotonicNanoseconds() - start, 50'000'000u);
+  EXPECT_EQ(WritesTo(0x0040), std::vector<uint32_t>{2});
+  EXPECT_EQ(Sent.size(), 1u);
+  SetRegisterTable({{kRegTablePowerOffDelay, 20000}, {0x0042, 3}});
+  start = MonotonicNanoseconds();
+  Init(kInitOnlyRegs);
+  EXPECT_GE(MonotonicNanoseconds() - start, 20'000'000u);
+  EXPECT_EQ(WritesTo(0x0042), std::vector<uint32_t>{3});
+}
+
+TEST_F(InitHal, ResetIsIssuedOnlyWhenNeitherFlagNorRecordForbidIt) {
+  Record().hclFlags &= ~qvfNO_RESET;
+  SimBoard()->chip.regs[0x0040 / 2] = 0x0077;
+  EXPECT_EQ(Init(kInitOnlyReset),
+            "   List of HCL Initialization Events:\n"
+            "   - Software reset issued (Reg 0460).\n"
+            "   - 500us delay after software reset.\n"
+            "   - Registers NOT initialized!\n"
+            "   - Did NOT send Panel Interface Commands to panel!\n"
+            "   - LUT NOT initialized!\n"
+            "   - Video memory NOT cleared!\n");
+  EXPECT_EQ(WritesTo(0x0016), std::vector<uint32_t>{0xFFFF});
+  EXPECT_EQ(SimBoard()->chip.regs[0x0040 / 2], 0x0001);  // LCD_HT back at its reset value
+  EXPECT_NE(Init(kInitNoReset | kInitNoRegs | kInitNoLut | kInitNoVram).find("Reset NOT issued"),
+            std::string::npos);
+  EXPECT_TRUE(WritesTo(0x0016).empty());
+}
+
+TEST_F(InitHal, PanelSequenceGoesOutOnlyThroughAPanelInterface) {
+  SetSequence({kSeqCommand | 0x2A, kSeqParameter | 0x01, kSeqDelayMs | 1, kSeqKindId | 5});
+  std::string lines = Init(kInitOnlyLcds);
+  EXPECT_NE(lines.find("   - Did NOT send Panel Interface Commands to panel!\n"
+                       "   - WARNING: the 77Q41 has no panel command interface to send them "
+                       "through.\n"),
+            std::string::npos);
+  EXPECT_TRUE(Sent.empty());
+  std::memcpy(Record().chipId, "77K50", 6);
+  lines = Init(kInitOnlyLcds);
+  EXPECT_EQ(WritesTo(0x0034), std::vector<uint32_t>{0x2A});
+  EXPECT_EQ(WritesTo(0x0036), std::vector<uint32_t>{0x01});
+  EXPECT_NE(lines.find("   - WARNING: panel sequence entry 3 (50000005h) has no sending rule; "
+                       "skipped.\n"
+                       "   - Sent Panel Interface Commands to panel as per configured settings.\n"),
+            std::string::npos);
+}
+
+TEST_F(InitHal, LutProgrammingIsNeverTraced) {
+  qvSetDebug(true);
+  const std::string lines = Init(kInitOnlyLut);
+  EXPECT_NE(lines.find("   HAL [Init LUT]\n   - LUT initialized"), std::string::npos);
+  EXPECT_EQ(lines.find("W:"), std::string::npos);
   EXPECT_TRUE(qvSetDebug(false));
 }
 
