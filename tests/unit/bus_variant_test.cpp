@@ -106,6 +106,11 @@ class BusVariantTest : public ::testing::Test {
   TempDir dir_;
 };
 
+// Buffers of the burst operations below.
+const uint16_t kOneTwo[2] = {1, 2};
+uint16_t Words[2];
+uint8_t Bytes[2];
+
 struct Sequence {
   const char* name;
   uint32_t flags;
@@ -129,41 +134,14 @@ const Sequence kSequences[] = {
     {"modify is one read and one write", 0x0800, [] { qvModifyReg16(0x0208, 0x00FF, 0x12); },
      "i=209 s d i=208 d=8812 s"},
     {"register burst read, A: a flush before each read", 0x0800,
-     [] {
-       uint16_t buffer[2];
-       qvBurstReadReg16(0x0040, buffer, 2);
-     },
-     "i=41 s d s d"},
-    {"register burst read, B", 0x0000,
-     [] {
-       uint16_t buffer[2];
-       qvBurstReadReg16(0x0040, buffer, 2);
-     },
-     "i=41 d d"},
-    {"byte register burst read", 0x0000,
-     [] {
-       uint8_t buffer[2];
-       qvBurstReadReg8(0x0040, buffer, 2);
-     },
-     "i=41 d8 d8"},
+     [] { qvBurstReadReg16(0x0040, Words, 2); }, "i=41 s d s d"},
+    {"register burst read, B", 0x0000, [] { qvBurstReadReg16(0x0040, Words, 2); }, "i=41 d d"},
+    {"byte register burst read", 0x0000, [] { qvBurstReadReg8(0x0040, Bytes, 2); }, "i=41 d8 d8"},
     {"register burst write, A: a flush after each write", 0x0800,
-     [] {
-       const uint16_t words[] = {1, 2};
-       qvBurstWriteReg16(0x0040, words, 2);
-     },
-     "i=40 d=1 s d=2 s"},
+     [] { qvBurstWriteReg16(0x0040, kOneTwo, 2); }, "i=40 d=1 s d=2 s"},
     {"a burst into the memory port waits for room", 0x0000,
-     [] {
-       const uint16_t words[] = {1, 2};
-       qvBurstWriteReg16(0x018C, words, 2);
-     },
-     "s i=18C d=1 d=2"},
-    {"not with flag 2000h", 0x2000,
-     [] {
-       const uint16_t words[] = {1, 2};
-       qvBurstWriteReg16(0x018C, words, 2);
-     },
-     "i=18C d=1 d=2"},
+     [] { qvBurstWriteReg16(0x018C, kOneTwo, 2); }, "s i=18C d=1 d=2"},
+    {"not with flag 2000h", 0x2000, [] { qvBurstWriteReg16(0x018C, kOneTwo, 2); }, "i=18C d=1 d=2"},
     {"a memory write waits for the bus", 0x0000, [] { qvWriteMemory16(0x0100, 0xABCD); },
      "i=184 d=0 i=182 d=100 i=18C d=ABCD s"},
     {"no status poll after memory writes with flag 1000h", 0x1000,
@@ -183,10 +161,7 @@ const Sequence kSequences[] = {
      "i=184 d=0 i=182 d=102 i=18C d=5A5A "
      "i=184 d=0 i=182 d=105 i=18D d i=184 d=0 i=182 d=104 i=18C d=5A"},
     {"rectangle read: geometry, then the rectangle flag", 0x1000,
-     [] {
-       uint16_t buffer[2];
-       qvBurstReadRectMemory16(0x0100, buffer, 2, 1, 2);
-     },
+     [] { qvBurstReadRectMemory16(0x0100, Words, 2, 1, 2); },
      "i=196 d=0 i=194 d=2 i=184 d=8000 i=182 d=101 i=18D d d"},
     {"slots 38 and 39 reach the spare port", 0x0000,
      [] { Hal.dispatch.writeDataPort(static_cast<uint16_t>(Hal.dispatch.readDataPort() + 1)); },

@@ -229,9 +229,16 @@ TEST_F(LibusbPipeTest, OpenTakesTheSettingWithThePipesAndGetsInStep) {
   Fake->calls.clear();
   EXPECT_TRUE(UsbSingleWrite(0x40, 2, 2, 0x1234));
   EXPECT_EQ(Read(0x40), 0x1234u);
-  // Each operation claims the interface and gives it back; the setting comes back with it.
-  EXPECT_EQ(Fake->calls, (std::vector<std::string>{"claim", "setting 1", "release", "claim",
-                                                   "setting 1", "release"}));
+  // Each operation claims the interface and gives it back, the setting coming back with it; a
+  // hold around several claims it once.
+  {
+    UsbHold hold;
+    UsbSingleWrite(0x42, 2, 2, 1);
+    UsbSingleWrite(0x42, 2, 2, 2);
+  }
+  EXPECT_EQ(Fake->calls,
+            (std::vector<std::string>{"claim", "setting 1", "release", "claim", "setting 1",
+                                      "release", "claim", "setting 1", "release"}));
   for (int length : Fake->receiveLengths) EXPECT_EQ(length % 512, 0) << length;
   UsbTransportClose();
   EXPECT_EQ(Fake->calls.back(), "close");

@@ -23,11 +23,9 @@ struct ScriptedBridge {
   bool opens = true;
   int acknowledgeAfterResets = 0;  // the configuration is acknowledged after this many resets
   bool sendFails = false;
-  int cutShortSends = 0;   // that many sends stop part-way
-  bool unplugged = false;  // every transfer finds the bridge gone
+  int cutShortSends = 0;  // that many sends stop part-way
   bool bogusForever = false;
-  int claimResult = 0;
-  int claims = 0, releases = 0, resets = 0;
+  int resets = 0;
   std::vector<Bytes> sent;
   std::deque<Bytes> transfers;
   std::deque<Bytes> live;
@@ -36,7 +34,6 @@ struct ScriptedBridge {
 ScriptedBridge Script;
 
 int ScriptedSend(int pipe, const uint8_t* data, size_t len) {
-  if (Script.unplugged) return kPipeDisconnected;
   if (pipe != kPacketPipe || Script.sendFails) return -EIO;
   if (Script.cutShortSends > 0) {
     Script.cutShortSends--;
@@ -57,7 +54,6 @@ int ScriptedSend(int pipe, const uint8_t* data, size_t len) {
 
 int ScriptedReceive(int pipe, uint8_t* buffer, size_t len, uint32_t) {
   Script.receiveSizes.push_back(len);
-  if (Script.unplugged) return kPipeDisconnected;
   if (pipe != kReplyPipe) return -EINVAL;
   if (Script.bogusForever) {
     buffer[0] = 0x43;  // type 3 with the high bits set
@@ -82,13 +78,8 @@ const PipeOps kScriptedPipes = {
     .send = ScriptedSend,
     .receive = ScriptedReceive,
     .close = [] {},
-    .claim =
-        [](std::string* why) {
-          Script.claims++;
-          if (Script.claimResult != 0) *why = "the scripted bridge is busy";
-          return Script.claimResult;
-        },
-    .release = [] { Script.releases++; },
+    .claim = nullptr,
+    .release = nullptr,
     .reset =
         [] {
           Script.resets++;
@@ -116,7 +107,6 @@ class UsbTransportTest : public ::testing::Test {
     Captured();
     Script.sent.clear();
     Script.receiveSizes.clear();
-    Script.claims = Script.releases = 0;
     StartCapture();
   }
   void TearDown() override {
@@ -164,23 +154,6 @@ TEST_F(UsbTransportTest, OpenFailsWithoutDriverOrAcknowledge) {
   EXPECT_EQ(Script.resets, 1);
   EXPECT_EQ(Script.sent.size(), 2u);  // the configuration, before and after the reset
   EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
-}
-
-TEST_F(UsbTransportTest, OpenDrainsStaleRepliesAndResetsABridgeThatDoesNotAcknowledge) {
-  UsbTransport = UsbTransportState();
-  Script = ScriptedBridge();
-  Script.live = {ReadReply({1, 2}, 2), {3, 0, 0, 0}};  // left from an earlier session
-  ASSERT_TRUE(UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo));
-  EXPECT_EQ(Script.sent.size(), 1u);
-  EXPECT_EQ(Script.resets, 0);
-  EXPECT_EQ(Restart().find("Bogus"), std::string::npos);  // drained quietly
-
-  UsbTransport = UsbTransportState();
-  Script = ScriptedBridge();
-  Script.acknowledgeAfterResets = 1;
-  ASSERT_TRUE(UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo));
-  EXPECT_EQ(Script.resets, 1);
-  EXPECT_EQ(Script.sent.size(), 2u);
 }
 
 TEST_F(UsbTransportTest, SingleWritesCarryTheLowBytesLeastSignificantFirst) {
@@ -366,40 +339,6 @@ TEST_F(UsbTransportTest, APacketCutShortResetsAndReconfiguresTheBridge) {
   EXPECT_NE(Restart().find("\nUsb Transport: the bridge did not come back after a packet was cut "
                            "short\n"),
             std::string::npos);
-}
-
-TEST_F(UsbTransportTest, AnUnpluggedBridgeSaysSoOnceAndEndsTheLink) {
-  static int lost = 0;
-  UsbTransport.onLinkLost = [] { lost++; };
-  Script.unplugged = true;
-  uint32_t value = 5;
-  uint8_t buffer[4] = {};
-  EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));
-  EXPECT_EQ(value, 0u);
-  EXPECT_FALSE(UsbBlockWrite(0x18C, sizeof buffer, 2, buffer));
-  EXPECT_EQ(UsbBlockRead(0x18D, sizeof buffer, 2, buffer), 0u);
-  EXPECT_EQ(lost, 1);
-  EXPECT_EQ(Restart(), "\nbridge disconnected\n");
-}
-
-TEST_F(UsbTransportTest, TheBridgeIsClaimedForEachOutermostHold) {
-  Script.transfers.push_back(ReadReply({1, 0}, 2));
-  uint32_t value = 0;
-  EXPECT_TRUE(UsbSingleRead(0x41, 2, 2, &value));
-  EXPECT_EQ(Script.claims, 1);
-  EXPECT_EQ(Script.releases, 1);
-  {
-    UsbHold hold;
-    EXPECT_TRUE(UsbSingleWrite(0x40, 2, 2, 1));
-    EXPECT_TRUE(UsbSingleWrite(0x40, 2, 2, 2));
-    EXPECT_EQ(Script.claims, 2);
-    EXPECT_EQ(Script.releases, 1);
-  }
-  EXPECT_EQ(Script.releases, 2);
-  Script.claimResult = -6;
-  UsbSingleWrite(0x40, 2, 2, 3);
-  EXPECT_EQ(Restart(), "\nUsb Transport: the scripted bridge is busy\n");
-  EXPECT_EQ(Script.releases, 2);  // nothing claimed, nothing to give back
 }
 
 // The simulated bridge's fault switches: the acknowledge lost at open, a reply that comes late.
