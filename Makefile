@@ -10,7 +10,7 @@ PREFIX      ?= /usr/local
 DESTDIR     ?=
 
 PACKAGES = cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           libexpat1-dev libusb-1.0-0-dev clang libclang-rt-dev clang-format
+           libexpat1-dev libpng-dev libusb-1.0-0-dev clang libclang-rt-dev clang-format
 
 .PHONY: all deps build run install test sanitize fuzz bench format clean
 

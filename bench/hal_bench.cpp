@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "hal/access_log.h"
 #include "hal/board_route.h"
 #include "hal/hal.h"
 #include "hal/hal_state.h"
@@ -119,5 +120,16 @@ void BM_FillMemory32OneMiB(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * (1 << 20));
 }
 BENCHMARK(BM_FillMemory32OneMiB)->Unit(benchmark::kMillisecond);
+
+// A register write on the simulated board, without and with the access log (on /dev/null).
+void BM_WriteReg16(benchmark::State& state) {
+  Session(Bus::kBridge);
+  bool logged = state.range(0) != 0;
+  if (logged) qvSetDebugLog("w:/dev/null");
+  uint32_t value = 0;
+  for (auto _ : state) qvWriteReg16(0x44, value++);
+  EndAccessLog();
+}
+BENCHMARK(BM_WriteReg16)->ArgName("log")->Arg(0)->Arg(1);
 
 }  // namespace

@@ -39,6 +39,7 @@ const PipeOps kFuzzPipes = {
     .send = [](int, const uint8_t*, size_t len) { return static_cast<int>(len); },
     .receive = Receive,
     .close = [] {},
+    .errorName = [](int) { return "fuzz"; },
 };
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "commands/script_commands.h"
 #include "commands/set_command.h"
 #include "console/output.h"
+#include "display/file_commands.h"
+#include "display/scale_command.h"
 
 namespace {
 
@@ -29,14 +31,6 @@ constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplement
                           "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
                           "DRAW [MAIN1|MAIN2 ..] [TEXT|LINE|BOX ..]  - Draws various graphics to screen"};
-constexpr CommandRow kFileDumpRow = {ADVANCED, "fdump;fdump8;fdump16;fdump32", CmdNotImplemented, kNeedsCard,
-                          "FDUMP[8|16|32] file area s [e|len] [..]   - Write to file"};
-constexpr CommandRow kFileLoadRow = {ADVANCED, "fload;fload8;fload16;fload32", CmdNotImplemented, kNeedsCard,
-                          "FLOAD[8|16|32] file area s [e|len] [..]   - Read from file"};
-constexpr CommandRow kFileSizeRow = {ADVANCED, "fsize;fsize8;fsize16;fsize32", CmdNotImplemented, kNeedsCard,
-                          "FSIZE[8|16|32] file                       - Returns file size"};
-constexpr CommandRow kScaleRow = {ADVANCED, "scale", CmdNotImplemented, kNeedsCard,
-                          "SCALE PIP1|PIP2 HS:n VS:n HF:n VF:n       - Set PIP scaling factor and coefs"};
 constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
                           "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
 constexpr CommandRow kSyncStridesRow = {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,

@@ -1,4 +1,5 @@
 // Program entry: start-up, switches, the command line's command or the prompt loop.
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -42,6 +43,8 @@ int ShowUsage(const char*) {
       "\n       /X                Enable software workaround for known hardware bugs",
       "\n       /BREAK:list       Breakpoint list",
       "\n       /DEBUG:rwx:file   Debug logging",
+      "\n                         r, w: log each access to file (debug.log), at any exit",
+      "\n                         x: each element of a block too; a burst keeps its line",
       "\n",
   };
   for (const char* item : kUsage) OutPrintf(CH_OUT, "%s", item);
@@ -56,13 +59,37 @@ int NoCard(const char*) {
   return kGoOn;
 }
 
-// The access log and the register breakpoints take their settings here once the debug
-// subsystem is built; until then the switches are accepted and have no effect.
-int DebugLog(const char*) {
+void WriteDebugLogAtExit() {
+  ConsoleFlush();  // the program's own output comes before the log's messages
+  qvWriteDebugLog();
+}
+
+// The access log is written on every way out: the end of the prompt loop, a one-shot command,
+// an error exit, an assertion's abort and the signals that end the program.
+void WriteDebugLogOnEveryExit() {
+  static bool arranged = false;
+  if (arranged) return;
+  arranged = true;
+  std::atexit(WriteDebugLogAtExit);
+  ConsoleOnQuitSignal([] { qvWriteDebugLog(); });
+}
+
+int DebugLog(const char* text) {
+  if (!qvSetDebugLog(text)) {
+    OutPrintf(CH_ERR, "ERROR: '/debug:%s': use the letters r, w and x, then optionally :file.\n",
+              text);
+    return 1;
+  }
+  WriteDebugLogOnEveryExit();
   return kGoOn;
 }
-int Breakpoints(const char*) {
-  return kGoOn;
+
+int Breakpoints(const char* list) {
+  if (qvSetBreakpoints(list)) return kGoOn;
+  char reason[80];
+  uint32_t code = qvGetLastError(reason, sizeof reason);
+  OutPrintf(CH_ERR, "\n\n%s (%u)\n", reason, code);
+  return 1;
 }
 
 int Workaround(const char*) {
@@ -151,14 +178,21 @@ void RunPreferences() {
   if (loaded) OutPrintf(CH_ALL, "User preferences loaded from '%s'.\n\n", Shell.preferencesFile);
 }
 
-// Copies the words that are not switches into words, each cut to a slot's size.
-void CopyCommandWords(int argc, char** argv, StatementWords* words) {
-  for (int i = 1; i < argc && words->argc < kMaxArgs; i++) {
+// Copies the words that are not switches into words. A command line that does not fit the
+// argument slots is refused with its message rather than run cut: false.
+bool CopyCommandWords(int argc, char** argv, StatementWords* words) {
+  for (int i = 1; i < argc; i++) {
     if (argv[i][0] == '\0') continue;  // an emptied switch, wherever it stood
-    std::strncpy(words->argv[words->argc], argv[i], kArgSize - 1);
-    words->argv[words->argc][kArgSize - 1] = '\0';
+    if (words->argc == kMaxArgs - 1) {
+      return OutPrintf(CH_ERR, "ERROR: Too many arguments (max %u).\n", kMaxArgs - 1);
+    }
+    if (std::strlen(argv[i]) >= kArgSize) {
+      return OutPrintf(CH_ERR, "ERROR: Argument longer than %zu characters.\n", kArgSize - 1);
+    }
+    std::strcpy(words->argv[words->argc], argv[i]);
     words->argc++;
   }
+  return true;
 }
 
 int RunCommandLine(StatementWords* words) {
@@ -187,15 +221,15 @@ void PromptLoop() {
   }
 }
 
-// Acquires the controller; on failure prints the HAL's reason and gives false.
+// Acquires the controller; on failure prints the HAL's reason and gives false. A failure the
+// HAL keeps no code for has been reported by whoever found it (the board choice, the transport).
 bool AcquireController() {
   BoardRoute route = ChooseBoardRoute();
   route.quiet = StartUp.quiet;
   halSetBoardRoute(route);
   if (qvAcquireController()) return true;
   char reason[80];
-  qvGetLastError(reason, sizeof reason);
-  OutPrintf(CH_OUT, "%s\n", reason);
+  if (qvGetLastError(reason, sizeof reason) != kHalOk) OutPrintf(CH_OUT, "%s\n", reason);
   return false;
 }
 
@@ -233,6 +267,7 @@ int VornMain(int argc, char** argv) {
   InstallTokenHook([](std::string_view token, Value* value, const char** message) {
     return GetToken(token, value, false, message);
   });
+  qvClearBreakpoints();
   int code = ApplyLinuxOptions(argc, argv);
   if (code != kGoOn) return code;
   if (!StartUp.quiet) PrintBanner();
@@ -243,7 +278,7 @@ int VornMain(int argc, char** argv) {
   ConnectChipModel();
   RunPreferences();
   auto words = std::make_unique<StatementWords>();
-  CopyCommandWords(argc, argv, words.get());
+  if (!CopyCommandWords(argc, argv, words.get())) return 1;
   if (words->argc > 0) return RunCommandLine(words.get());
   PromptLoop();
   return 0;

@@ -90,6 +90,19 @@ uint32_t StrToNum(std::string_view text, int radix) {
   return n;
 }
 
+bool StrToNumFits(std::string_view text, int radix, uint32_t* out) {
+  VORN_ASSERT(IsValidRadix(radix));
+  uint64_t n = 0;
+  for (char c : text) {
+    int d = DigitValue(c, radix);
+    if (d < 0) break;
+    n = n * static_cast<uint64_t>(radix) + static_cast<uint64_t>(d);
+    if (n > UINT32_MAX) return false;
+  }
+  *out = static_cast<uint32_t>(n);
+  return true;
+}
+
 char* NumToStr(char* buffer, uint32_t number, int radix, int sigDigits) {
   VORN_ASSERT(IsValidRadix(radix));
   VORN_ASSERT(sigDigits >= 0 && sigDigits <= 32);

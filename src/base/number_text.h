@@ -25,6 +25,13 @@ int RadixOfSuffix(char c);
 // The number formed by the leading digits of the radix (2, 8, 10 or 16), keeping the low 32 bits.
 uint32_t StrToNum(std::string_view text, int radix);
 
+// StrToNum for text typed by the engineer: false, out untouched, when the digits stand for a
+// number wider than 32 bits, which must be refused rather than cut.
+bool StrToNumFits(std::string_view text, int radix, uint32_t* out);
+
+// The message for such a number.
+constexpr const char* kNumberTooWide = "Number does not fit in 32 bits.";
+
 // Writes the digits of number (upper-case hexadecimal, no prefix or suffix), zero-padded on the
 // left to sigDigits (0..32). buffer holds at least kNumStrSize characters. Returns buffer.
 char* NumToStr(char* buffer, uint32_t number, int radix, int sigDigits);

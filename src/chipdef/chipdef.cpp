@@ -121,6 +121,10 @@ ChipDef& ChipModel() {
   return model;
 }
 
+uint32_t ChipDef::DisplayMemorySize() {
+  return (GetMax("main1saddr") | 1) + 1;
+}
+
 ChipDef::ChipDef() : m_Record(std::make_unique<QvHclData>(qvHclData)) {
   m_IndexWidth = 4;
   LoadChipDef(kChipDefLines, kChipDefLineCount);

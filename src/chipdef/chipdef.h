@@ -55,6 +55,9 @@ class ChipDef : public ChipDefBase {
   const QvHclData& Record() const { return *m_Record; }
   uint32_t RegListCount() const { return m_RegListCount; }
 
+  // Bytes of display memory: the window start addresses reach all of it, in steps of two.
+  uint32_t DisplayMemorySize();
+
   // Why the model refused the last setting, when it can say more than that the value is invalid;
   // empty otherwise. Whoever reports a refusal clears it before the next setting.
   const std::string& Refusal() const { return m_Refusal; }

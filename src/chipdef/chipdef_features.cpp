@@ -139,7 +139,9 @@ bool ChipDefBase::FindValueByIndex(const char* name, uint32_t field, uint32_t* e
 
 bool ChipDefBase::FindValueByText(const char* name, const char* text, uint32_t* entry) {
   const FeatureRec& f = Feature(name);
-  if (text[0] != '\0' && IsNumber(text, 16) && FindValueByIndex(name, StrToNum(text, 16), entry)) {
+  uint32_t number = 0;
+  if (text[0] != '\0' && IsNumber(text, 16) && StrToNumFits(text, 16, &number) &&
+      FindValueByIndex(name, number, entry)) {
     return true;
   }
   for (size_t i = 0; i < f.Values.size(); i++) {
@@ -236,7 +238,9 @@ bool ChipDefBase::SetFieldValue(const char* name, uint32_t raw) {
     int low = 0, high = 0;
     GetMaskRange(f.Mask, &low, &high);
     if (low < 0) return false;  // a field of no bits holds nothing
-    const uint32_t kept = ReadRegister(f.Reg, false) & ~f.Mask;
+    // Reading a data port moves the chip on (its counter advances): a field of one is written
+    // alone.
+    const uint32_t kept = IsDataPort(f.Reg) ? 0 : ReadRegister(f.Reg, false) & ~f.Mask;
     value = ((raw << low) & f.Mask) | kept;
   }
   return WriteRegister(f.Reg, false, value);
@@ -364,8 +368,12 @@ bool ChipDefBase::SetValueText(const char* name, const char* text) {
     case FT_ADDR: {
       const int radix = static_cast<int>(f.Radix);
       // A text that is no number of the radix would otherwise be stored as 0.
-      if (text[0] == '\0' || !IsNumber(text, radix)) return false;
-      return SetValue(name, StrToNum(text, radix));
+      // A number wider than 32 bits is refused rather than cut.
+      uint32_t number = 0;
+      if (text[0] == '\0' || !IsNumber(text, radix) || !StrToNumFits(text, radix, &number)) {
+        return false;
+      }
+      return SetValue(name, number);
     }
     case FT_FREQ:
       return SetValue(name, StrToFreq(text, 1000000));

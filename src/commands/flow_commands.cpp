@@ -73,8 +73,8 @@ bool CmdElse(int argc, ArgSlot* argv, Value*) {
   return RunStatements(JoinWords(argc, argv, 1));
 }
 
-// The loop also ends, with failure, when ESC is pressed at a terminal, and quietly once the
-// quit command has run inside it.
+// The loop also ends, with failure, when ESC is pressed at a terminal or the input has ended,
+// and quietly once the quit command has run inside it.
 bool CmdWhile(int argc, ArgSlot* argv, Value*) {
   if (AsksForHelp(argc, argv)) return ShowCommandHelp(kWhileHelp, argv[0]);
   int first = StatementStart(argv, "do");
@@ -85,7 +85,7 @@ bool CmdWhile(int argc, ArgSlot* argv, Value*) {
   while (v.IsTrue()) {
     if (!RunStatements(statements)) return false;
     if (Shell.QuitRequested) return true;
-    if (EscapePressed()) return OutPrintf(CH_ERR, "ERROR: Loop stopped with ESC.\n");
+    if (EscapeOrEndOfInput()) return OutPrintf(CH_ERR, "ERROR: Loop stopped with ESC.\n");
     const char* message = "";
     if (Evaluate(argv[1], &v, &message) != 0) return OutPrintf(CH_ERR, "ERROR: %s\n", message);
   }

@@ -266,8 +266,10 @@ bool CmdHelp(int argc, ArgSlot* argv, Value*) {
   if (argv[1][0] == '?') return ShowHelp();
   std::string phrase = argv[1];
   for (int i = 2; i < argc; i++) phrase += std::string(" ") + argv[i];
-  if (!phrase.empty() && IsNumber(phrase, 16)) return ShowPicture(StrToNum(phrase, 16));
-  return SearchPhrase(phrase);
+  if (phrase.empty() || !IsNumber(phrase, 16)) return SearchPhrase(phrase);
+  uint32_t index = 0;
+  if (!StrToNumFits(phrase, 16, &index)) return OutPrintf(CH_ERR, "ERROR: %s\n", kNumberTooWide);
+  return ShowPicture(index);
 }
 
 }  // namespace

@@ -36,7 +36,9 @@ bool CmdInput(int argc, ArgSlot* argv, Value* result) {
     result->SetText("");
   } else if (Is(argv[1], "line")) {
     char line[kInputLineSize] = {};
-    const char* read = ReadLine(line, sizeof line, nullptr, false);
+    bool refused = false;
+    const char* read = ReadLine(line, sizeof line, nullptr, false, &refused);
+    if (refused) return false;
     result->SetText(read != nullptr ? read : "");
   } else {
     return ShowErrorAt(static_cast<int>(ArgColumn(argv, 1)), "ERROR: Invalid argument.\n");

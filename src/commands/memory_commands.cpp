@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+
+#include "chipdef/display_memory.h"
 #include "commands/data_list.h"
 #include "console/output.h"
 #include "hal/hal.h"
+#include "interp/runner.h"
 #include "lang/number.h"
 #include "platform/console.h"
 
@@ -126,8 +130,39 @@ bool WantsHelp(ArgSlot* argv) {
   return argv[1][0] == '?';
 }
 
-bool BadData(ArgSlot* argv, int index) {
-  return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid data parameter.\n", argv[index]);
+// An argument as a message names it: as typed, or the number it stood for when it was left out.
+std::string Named(const char* typed, uint32_t number) {
+  if (typed[0] != '\0') return typed;
+  char text[16];
+  std::snprintf(text, sizeof text, "%Xh", number);
+  return text;
+}
+
+bool BadAddress(const char* typed, uint32_t address) {
+  return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid address.\n", Named(typed, address).c_str());
+}
+
+bool BadStart(const char* typed, uint32_t start) {
+  return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid start address.\n",
+                   Named(typed, start).c_str());
+}
+
+bool BadEnd(const char* typed, uint32_t length) {
+  return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid end address or length.\n",
+                   Named(typed, length).c_str());
+}
+
+// The bytes that units of unit bytes covering length bytes reach.
+uint64_t Covered(uint32_t length, uint32_t unit) {
+  return (uint64_t{length} + unit - 1) / unit * unit;
+}
+
+// A long fill, search or unpaged dump stops when ESC is typed, so that a mistyped range never
+// has to be waited out.
+bool StoppedWithEsc(const char* what) {
+  if (!EscapePressed()) return false;
+  OutPrintf(CH_ERR, "ERROR: %s stopped with ESC.\n", what);
+  return true;
 }
 
 // ---- MODIFY mode ----
@@ -169,6 +204,7 @@ ModifyStep ReadModifyKeys(char* digits, size_t capacity) {
   }
 }
 
+// A step that would leave display memory rings the bell and stays at the location.
 bool ModifyMode(uint32_t start, uint32_t unit) {
   int64_t k = 0;
   for (;;) {
@@ -180,7 +216,13 @@ bool ModifyMode(uint32_t start, uint32_t unit) {
     if (!OutPrintf(CH_OUT, "\n")) return false;
     if (step == ModifyStep::kLeave) break;
     if (digits[0] != '\0') WriteUnit(address, unit, StrToNum(digits, 16));
-    k += step == ModifyStep::kNext ? 1 : -1;
+    int64_t next = k + (step == ModifyStep::kNext ? 1 : -1);
+    int64_t nextAddress = int64_t{start} + next * unit;
+    if (nextAddress >= 0 && DisplayRangeValid(static_cast<uint32_t>(nextAddress), unit, unit)) {
+      k = next;
+    } else {
+      ConsoleWrite("\a");
+    }
   }
   Memory.write.length = static_cast<uint32_t>(k * unit);
   Memory.write.address = start + Memory.write.length;
@@ -221,13 +263,16 @@ bool DumpLine(uint32_t start, int64_t o, uint32_t length, uint32_t unit) {
 }
 
 // Parses the unit, start and length of F, D and S against their settings; the unit and start
-// are remembered as soon as they are known.
+// are remembered as soon as they are known. A range that leaves display memory is refused
+// before anything is transferred.
 bool ParseRange(ArgSlot* argv, MemorySettings& s, uint32_t* unit, uint32_t* start,
                 uint32_t* length) {
   if (!UnitFromName(argv[0], &s.unit, unit)) return false;
   if (!ParseStart(argv[1], s.address, s.length, start)) return false;
+  if (!DisplayRangeValid(*start, 0, *unit)) return BadStart(argv[1], *start);
   s.address = *start;
-  return ParseEndOrLen(argv[2], *start, *unit, s.length, length);
+  if (!ParseEndOrLen(argv[2], *start, *unit, s.length, length)) return false;
+  return DisplayRangeValid(*start, Covered(*length, *unit), *unit) || BadEnd(argv[2], *length);
 }
 
 // What F and S take: a range and at least one value (an empty quoted text gives none, which
@@ -243,10 +288,7 @@ struct RangeAndData {
 bool ParseRangeAndData(int argc, ArgSlot* argv, MemorySettings& s, RangeAndData* r) {
   if (argc < 4) return OutPrintf(CH_ERR, "ERROR: Not enough parameters.\n");
   if (!ParseRange(argv, s, &r->unit, &r->start, &r->length)) return false;
-  if (int bad = ParseDataList(argc, argv, 3, r->values, &r->count); bad != 0) {
-    return BadData(argv, bad);
-  }
-  return r->count > 0 || BadData(argv, 3);
+  return ParseDataArguments(argc, argv, 3, r->values, &r->count);
 }
 
 bool CmdRead(int argc, ArgSlot* argv, Value* result) {
@@ -254,14 +296,17 @@ bool CmdRead(int argc, ArgSlot* argv, Value* result) {
   uint32_t unit = 0;
   if (!UnitFromName(argv[0], &Memory.read.unit, &unit)) return false;
   if (argc < 2 || argv[1][0] == '.') {
+    if (!DisplayRangeValid(Memory.read.address, unit, unit)) {
+      return BadAddress(argv[1], Memory.read.address);
+    }
     uint32_t value = ReadUnit(Memory.read.address, unit);
     result->SetNumber(value);
     return PrintLocation(Memory.read.address, unit, value);
   }
   for (int i = 1; i < argc; i++) {
     uint32_t address = 0;
-    if (ArgToNum(argv[i], 16, &address) != 0) {
-      return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid address.\n", argv[i]);
+    if (ArgToNum(argv[i], 16, &address) != 0 || !DisplayRangeValid(address, unit, unit)) {
+      return BadAddress(argv[i], address);
     }
     if (i == 1) Memory.read.address = address;
     uint32_t value = ReadUnit(address, unit);
@@ -276,11 +321,17 @@ bool CmdWrite(int argc, ArgSlot* argv, Value*) {
   uint32_t unit = 0, start = 0;
   if (!UnitFromName(argv[0], &Memory.write.unit, &unit)) return false;
   if (!ParseStart(argv[1], Memory.write.address, Memory.write.length, &start)) return false;
+  if (!DisplayRangeValid(start, unit, unit)) return BadStart(argv[1], start);
   Memory.write.address = start;
   uint32_t values[kMaxDataValues];
   int count = 0;
-  if (int bad = ParseDataList(argc, argv, 2, values, &count); bad != 0) return BadData(argv, bad);
+  if (int bad = ParseDataList(argc, argv, 2, values, &count); bad != 0) {
+    return ReportDataList(argv, bad);
+  }
   if (count == 0) return ModifyMode(start, unit);
+  if (!DisplayRangeValid(start, uint64_t{static_cast<uint32_t>(count)} * unit, unit)) {
+    return BadStart(argv[1], start);
+  }
   for (int k = 0; k < count; k++) {
     uint32_t address = start + static_cast<uint32_t>(k) * unit;
     uint32_t value = values[k] & UnitMask(unit);
@@ -297,6 +348,7 @@ bool CmdFill(int argc, ArgSlot* argv, Value*) {
   RangeAndData r;
   if (!ParseRangeAndData(argc, argv, Memory.fill, &r)) return false;
   for (uint32_t i = 0; i < r.length / r.unit; i++) {
+    if (StoppedWithEsc("Fill")) return false;
     WriteUnit(r.start + i * r.unit, r.unit, r.values[i % static_cast<uint32_t>(r.count)]);
   }
   Memory.fill.length = r.length;
@@ -312,6 +364,7 @@ bool CmdDump(int, ArgSlot* argv, Value*) {
   int64_t first = static_cast<int64_t>(start & ~0xFu) - start;
   for (int64_t o = first; o < length; o += 16) {
     if (!DumpLine(start, o, length, unit)) return false;
+    if (Output.HaltLines == 0 && StoppedWithEsc("Dump")) return false;
   }
   Memory.dump.address = start + length;
   return true;
@@ -323,10 +376,17 @@ bool CmdSearch(int argc, ArgSlot* argv, Value*) {
   if (!ParseRangeAndData(argc, argv, Memory.search, &r)) return false;
   Memory.search.length = r.length;
   unsigned long matches = 0;
+  // A match may run past the range, but never past the end of display memory.
+  const uint32_t unitsLeft = (DisplayMemorySize() - r.start) / r.unit;
   for (uint32_t i = 0; i < r.length / r.unit; i++) {
-    int j = 0;
-    while (j < r.count && ReadUnit(r.start + (i + j) * r.unit, r.unit) == r.values[j]) j++;
-    if (j < r.count) continue;
+    if (StoppedWithEsc("Search")) return false;
+    uint32_t j = 0;
+    const uint32_t count = static_cast<uint32_t>(r.count);
+    while (j < count && i + j < unitsLeft &&
+           ReadUnit(r.start + (i + j) * r.unit, r.unit) == r.values[j]) {
+      j++;
+    }
+    if (j < count) continue;
     matches++;
     if (!OutPrintf(CH_OUT, "Found: %08lX\n", static_cast<unsigned long>(r.start + i * r.unit))) {
       return false;

@@ -82,7 +82,7 @@ bool ApplyChannelOption(std::string_view word, uint32_t* mask) {
 bool ApplyChannelOptions(int argc, ArgSlot* argv, int first, uint32_t* mask) {
   for (int i = first; i < argc; i++) {
     if (!ApplyChannelOption(argv[i], mask)) {
-      return OutPrintf(CH_ERR, "ERROR: \"%s\" is unknown.", argv[i]);
+      return OutPrintf(CH_ERR, "ERROR: \"%s\" is unknown.\n", argv[i]);
     }
   }
   return true;
@@ -119,6 +119,7 @@ bool OpenLog(const char* word) {
   if (!Output.LogFile) {
     return OutPrintf(CH_ERR, "ERROR: Could not open file '%s' for writing.\n", name.c_str());
   }
+  Output.LogName = name;
   return true;
 }
 

@@ -210,13 +210,6 @@ bool ParseRepeat(int argc, ArgSlot* argv, RegisterSettings& s, uint32_t* index, 
   return true;
 }
 
-bool ParseValues(int argc, ArgSlot* argv, uint32_t* values, int* count) {
-  int bad = ParseDataList(argc, argv, 3, values, count);
-  if (bad == 0 && *count == 0) bad = 3;  // an empty quoted text leaves nothing to write
-  if (bad != 0) return OutPrintf(CH_ERR, "ERROR: '%s' isn't a valid data parameter.\n", argv[bad]);
-  return true;
-}
-
 // What XF and XFB take: index, unit, cycles and at least one value.
 struct FillArguments {
   uint32_t index = 0;
@@ -229,11 +222,16 @@ struct FillArguments {
 bool ParseFill(int argc, ArgSlot* argv, FillArguments* f) {
   if (argc < 4) return NotEnoughArguments();
   return ParseRepeat(argc, argv, Registers.fill, &f->index, &f->unit, &f->cycles) &&
-         ParseValues(argc, argv, f->values, &f->count);
+         ParseDataArguments(argc, argv, 3, f->values, &f->count);
 }
 
 bool CannotAllocate() {
   return OutPrintf(CH_ERR, "ERROR: cannot allocate enough CPU memory.\n");
+}
+
+// The controller has no 32-bit register bursts: such a command transfers nothing and fails.
+bool No32BitBurst() {
+  return OutPrintf(CH_ERR, "ERROR: 32-bit register bursts are not supported.\n");
 }
 
 // A burst buffer of count units; none when it is too large for one transfer or for memory.
@@ -252,16 +250,15 @@ uint32_t GetUnit(const uint8_t* buffer, uint64_t at, uint32_t unit) {
   return value;
 }
 
+// Units of 1 or 2 bytes: 32-bit bursts are refused before any buffer is made.
 void BurstWrite(uint32_t index, uint32_t unit, const uint8_t* buffer, uint32_t count) {
   if (unit == 1) return qvBurstWriteReg8(index, buffer, count);
-  if (unit == 2) return qvBurstWriteReg16(index, reinterpret_cast<const uint16_t*>(buffer), count);
-  qvBurstWriteReg32(index, reinterpret_cast<const uint32_t*>(buffer), count);
+  qvBurstWriteReg16(index, reinterpret_cast<const uint16_t*>(buffer), count);
 }
 
 void BurstRead(uint32_t index, uint32_t unit, uint8_t* buffer, uint32_t count) {
   if (unit == 1) return qvBurstReadReg8(index, buffer, count);
-  if (unit == 2) return qvBurstReadReg16(index, reinterpret_cast<uint16_t*>(buffer), count);
-  qvBurstReadReg32(index, reinterpret_cast<uint32_t*>(buffer), count);
+  qvBurstReadReg16(index, reinterpret_cast<uint16_t*>(buffer), count);
 }
 
 bool PrintCycleStart(uint64_t cycle, uint32_t index) {
@@ -339,6 +336,7 @@ bool CmdRegisterBurstFill(int argc, ArgSlot* argv, Value*) {
   }
   FillArguments f;
   if (!ParseFill(argc, argv, &f)) return false;
+  if (f.unit == 4) return No32BitBurst();
   if (f.cycles == 0) f.cycles = Registers.fill.cycles = kBurstFillForever;
   const uint64_t units = uint64_t{f.cycles} * static_cast<uint64_t>(f.count);
   std::unique_ptr<uint8_t[]> buffer = BurstBuffer(units, f.unit);
@@ -380,12 +378,12 @@ bool CmdRegisterBurstReread(int argc, ArgSlot* argv, Value*) {
   if (argc < 2) return NotEnoughArguments();
   uint32_t index = 0, unit = 0, cycles = 0;
   if (!ParseRepeat(argc, argv, Registers.reread, &index, &unit, &cycles)) return false;
+  if (unit == 4) return No32BitBurst();
   if (cycles == 0) cycles = Registers.reread.cycles = kBurstRereadForever;
   std::unique_ptr<uint8_t[]> buffer = BurstBuffer(cycles, unit);
   if (!buffer) return CannotAllocate();
   BurstRead(index, unit, buffer.get(), cycles);
-  // The HAL refuses 32-bit register bursts with its own message: there is nothing to show.
-  if (ShowsOutput() && unit != 4) {
+  if (ShowsOutput()) {
     for (uint64_t cycle = 1; cycle <= cycles; cycle++) {
       if (!PrintRereadLine(cycle, index, GetUnit(buffer.get(), cycle - 1, unit))) return false;
     }

@@ -78,17 +78,23 @@ bool SetOrShowVariable(int argc, ArgSlot* argv, Value* result) {
 }
 
 // A plain number literal stands for the register of that index: "SET 28 14" writes REG[0028h].
-std::string RegisterShorthand(const char* token) {
+// False when the literal is wider than 32 bits.
+bool RegisterShorthand(const char* token, std::string* out) {
   int radix = 0;
-  if (token[0] == '\0' || !GetNumberRadix(token, DefaultRadix, &radix)) return token;
+  *out = token;
+  if (token[0] == '\0' || !GetNumberRadix(token, DefaultRadix, &radix)) return true;
+  uint32_t index = 0;
+  if (!StrToNumFits(token, radix, &index)) return false;
   char text[32];
-  std::snprintf(text, sizeof text, "REG[%0*Xh]", RegisterIndexDigits(), StrToNum(token, radix));
-  return text;
+  std::snprintf(text, sizeof text, "REG[%0*Xh]", RegisterIndexDigits(), index);
+  *out = text;
+  return true;
 }
 
 bool SetOrShowToken(int argc, ArgSlot* argv, Value* result) {
   bool show = ChannelShown(CH_SET);
-  const std::string token = RegisterShorthand(argv[1]);
+  std::string token;
+  if (!RegisterShorthand(argv[1], &token)) return ShowError(argv, 1, 1, kNumberTooWide);
   const int lengthChange = static_cast<int>(token.size()) - static_cast<int>(std::strlen(argv[1]));
   Value v;
   const char* message = "";

@@ -254,12 +254,29 @@ void FilterInPlace(char* text, KeyFilter filter) {
   *out = '\0';
 }
 
-char* ReadPlainLine(char* buffer, size_t size, KeyFilter filter) {
-  if (!ConsoleReadLine(buffer, size)) {
+// A piped line, shown after its prompt as the editor would have shown it typed. A refused line
+// shows as far as it was kept, then its message.
+char* ReadPlainLine(char* buffer, size_t size, KeyFilter filter, bool* refused) {
+  LineRead read = ConsoleReadLine(buffer, size);
+  if (read == LineRead::kEnd) {
     buffer[0] = '\0';
     return nullptr;
   }
-  FilterInPlace(buffer, filter);
+  if (read == LineRead::kLine) FilterInPlace(buffer, filter);
+  ConsoleWrite(buffer);
+  ConsoleWrite("\n");
+  ConsoleFlush();
+  if (read != LineRead::kLine) {
+    LogEnteredLine(buffer);
+    buffer[0] = '\0';
+    *refused = true;
+    if (read == LineRead::kHasNul) {
+      OutPrintf(CH_ERR, "ERROR: Line holds a NUL byte; it was refused.\n");
+    } else {
+      OutPrintf(CH_ERR, "ERROR: Line longer than %zu characters; it was refused.\n", size - 1);
+    }
+    return nullptr;
+  }
   return buffer;
 }
 
@@ -312,18 +329,14 @@ const char* FindKeyName(const KeyName (&table)[N], int code) {
 
 }  // namespace
 
-char* ReadLine(char* buffer, size_t size, KeyFilter filter, bool useHistory) {
+char* ReadLine(char* buffer, size_t size, KeyFilter filter, bool useHistory, bool* refused) {
+  bool unused = false;
+  if (refused == nullptr) refused = &unused;
+  *refused = false;
   if (size == 0) return nullptr;
-  const bool terminal = ConsoleIsTerminal();
-  char* line = terminal ? ReadEditedLine(buffer, size, filter, useHistory)
-                        : ReadPlainLine(buffer, size, filter);
+  char* line = ConsoleIsTerminal() ? ReadEditedLine(buffer, size, filter, useHistory)
+                                   : ReadPlainLine(buffer, size, filter, refused);
   if (line == nullptr) return nullptr;
-  if (!terminal) {
-    // A piped line shows after its prompt as the editor would have shown it typed.
-    ConsoleWrite(line);
-    ConsoleWrite("\n");
-    ConsoleFlush();
-  }
   LogEnteredLine(line);
   if (line[0] == '\0') return nullptr;
   if (useHistory) Remember(line);

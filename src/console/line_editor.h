@@ -15,7 +15,10 @@ constexpr size_t kHistoryLineSize = 256;  // a longer line is stored cut to 255 
 // The line entered goes to the log file like the rest of the screen. Returns buffer, or nullptr for
 // an empty line and at the end of input. With useHistory, the editor browses the history and a line
 // that differs from the last one stored is added to it.
-char* ReadLine(char* buffer, size_t size, KeyFilter filter, bool useHistory);
+// A piped line that is longer than the buffer holds, or that holds a NUL byte, is never handed on
+// cut: it is refused with its message, the result is nullptr and *refused (when given) is set.
+char* ReadLine(char* buffer, size_t size, KeyFilter filter, bool useHistory,
+               bool* refused = nullptr);
 
 // Room for the longest key name and its terminator.
 constexpr size_t kKeyNameSize = 8;

@@ -1,5 +1,6 @@
 #include "console/output.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -30,17 +31,21 @@ std::string Expand(const char* format, va_list args) {
   return text;
 }
 
-// Each piece reaches the console through the formatter a second time, which makes a "%%" that
-// survived the first expansion show as "%". Only that pair is collapsed: a "%" that came from an
-// argument must never be read as a conversion.
-void WritePiece(std::string_view piece) {
+// The text as the console shows it: each piece reaches the console through the formatter a
+// second time, which makes a "%%" that survived the first expansion show as "%". Only that pair
+// is collapsed: a "%" that came from an argument must never be read as a conversion.
+std::string Shown(std::string_view piece) {
   std::string out;
   out.reserve(piece.size());
   for (size_t i = 0; i < piece.size(); i++) {
     out += piece[i];
     if (piece[i] == '%' && i + 1 < piece.size() && piece[i + 1] == '%') i++;
   }
-  ConsoleWrite(out);
+  return out;
+}
+
+void WritePiece(std::string_view piece) {
+  ConsoleWrite(Shown(piece));
 }
 
 constexpr std::string_view kMorePrompt = "-- more [ESC to exit] --";
@@ -70,9 +75,15 @@ bool WriteToConsole(std::string_view text) {
   return true;
 }
 
+// A write that fails (a full disk) ends logging with one message, instead of losing every
+// later line without a word.
 void WriteToLog(const std::string& text) {
-  fwrite(text.data(), 1, text.size(), Output.LogFile.get());
-  fflush(Output.LogFile.get());
+  FILE* log = Output.LogFile.get();
+  if (fwrite(text.data(), 1, text.size(), log) == text.size() && fflush(log) == 0) return;
+  int error = errno;
+  Output.LogFile.reset();
+  OutPrintf(CH_ERR, "ERROR: Could not write to log file '%s' (%s); file logging stopped.\n",
+            Output.LogName.c_str(), std::strerror(error));
 }
 
 }  // namespace
@@ -107,7 +118,7 @@ bool OutPrintf(uint32_t channel, const char* format, ...) {
   va_start(args, format);
   std::string text = Expand(format, args);
   va_end(args);
-  if (toLog) WriteToLog(text);
+  if (toLog) WriteToLog(Shown(text));
   if (toConsole && !WriteToConsole(text)) return false;
   return result;
 }

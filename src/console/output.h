@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 constexpr uint32_t CH_CMD = 1;  // prompt, script echo, blank line after a command, carets
@@ -23,6 +24,7 @@ struct OutputState {
   uint32_t HaltLines = 0;         // pager length; 0 never pauses
   uint32_t LineCount = 0;         // lines since the last pause
   FilePtr LogFile;                // the FLOG file, open for appending; none when not logging
+  std::string LogName;            // its name, for messages
   // Set by the script runner: the running script's own channels (CH_ALL at the prompt), which
   // narrow VerboseMask, and single-step mode in a running script, which shows and logs all.
   uint32_t ScriptMask = CH_ALL;

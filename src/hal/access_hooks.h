@@ -1,5 +1,5 @@
 // Where the public operations report to the register breakpoints and the access log. Both are
-// inactive until set up from the command line, so the hooks cost one test each.
+// inactive until set up from the command line, so the hooks cost one test of a flag each.
 #pragma once
 
 #include <cstdint>
@@ -29,10 +29,26 @@ constexpr uint32_t EventFor(AccessEvent family, uint32_t width) {
   return family + (width == 4 ? 2 : width == 2 ? 1 : 0);
 }
 
-bool BreakpointsActive();
+struct AccessHookState {
+  bool breakpointsOn = false;  // at least one breakpoint is set
+  bool logOn = false;          // the access log records
+};
+extern AccessHookState AccessHooks;
+
+inline bool BreakpointsActive() {
+  return AccessHooks.breakpointsOn;
+}
+inline bool AccessLogActive() {
+  return AccessHooks.logOn;
+}
+
+// Stops when a breakpoint matches the access (value: the value written, or read after a read).
 void BreakpointHook(uint32_t index, AccessKind kind, HookTiming timing, uint32_t value,
                     uint32_t width);
 
-bool AccessLogActive();
-void RecordAccess(uint32_t event, uint32_t index, uint32_t valueOrCount, const void* buffer,
-                  uint32_t width, uint32_t stride);
+// One register or memory access, or a memory write of count equal elements (a fill).
+void RecordAccess(uint32_t event, uint32_t index, uint32_t value, uint32_t count = 1);
+// A register burst or a memory block of count elements of the event's width.
+void RecordBlock(uint32_t event, uint32_t index, const void* buffer, uint32_t count);
+// A rectangle of count elements, width and stride as the operation was given them.
+void RecordRect(uint32_t event, uint32_t address, uint32_t count, uint32_t width, uint32_t stride);

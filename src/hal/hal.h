@@ -62,6 +62,16 @@ uint32_t qvGetLastError(char* buffer, size_t size);
 bool qvSetDebug(bool on);
 bool qvIsAcquired();
 
+// The access log (/debug:) and the register breakpoints (/break:).
+// Starts the log from a /debug: text; false when the text is rejected. A log file that cannot be
+// created is reported at once, and the session goes on without a log.
+bool qvSetDebugLog(const char* text);
+// Writes the log file, once; later calls do nothing. Safe to call from a signal handler.
+bool qvWriteDebugLog();
+int qvClearBreakpoints();
+// Adds the breakpoints of a /break: list; false with the reason as the last error (codes 7-14).
+bool qvSetBreakpoints(const char* text);
+
 // Registers.
 uint32_t qvReadReg8(uint32_t index);
 uint32_t qvReadReg16(uint32_t index);

@@ -11,8 +11,7 @@ namespace {
 uint32_t ReadRegister(uint32_t index, uint32_t width, uint32_t (*read)(uint32_t)) {
   if (BreakpointsActive()) BreakpointHook(index, kAccessRead, kHookBefore, 0, width);
   uint32_t value = read(index);
-  if (AccessLogActive())
-    RecordAccess(EventFor(kEvRegRead8, width), index, value, nullptr, width, 0);
+  if (AccessLogActive()) RecordAccess(EventFor(kEvRegRead8, width), index, value);
   if (BreakpointsActive()) BreakpointHook(index, kAccessRead, kHookAfter, value, width);
   return value;
 }
@@ -20,9 +19,7 @@ uint32_t ReadRegister(uint32_t index, uint32_t width, uint32_t (*read)(uint32_t)
 void WriteRegister(uint32_t index, uint32_t value, uint32_t width,
                    void (*write)(uint32_t, uint32_t)) {
   if (BreakpointsActive()) BreakpointHook(index, kAccessWrite, kHookBefore, value, width);
-  if (AccessLogActive()) {
-    RecordAccess(EventFor(kEvRegWrite8, width), index, value, nullptr, width, 0);
-  }
+  if (AccessLogActive()) RecordAccess(EventFor(kEvRegWrite8, width), index, value);
   write(index, value);
   if (Hal.traceOn) {
     if (width == 1)
@@ -34,14 +31,14 @@ void WriteRegister(uint32_t index, uint32_t value, uint32_t width,
                   static_cast<unsigned long>(value));
     }
   }
-  if (BreakpointsActive()) BreakpointHook(index, kAccessWrite, kHookAfter, 0, width);
+  if (BreakpointsActive()) BreakpointHook(index, kAccessWrite, kHookAfter, value, width);
 }
 
 template <typename Op>
 uint16_t ModifyRegister(uint32_t index, AccessEvent event, Op op) {
   if (BreakpointsActive()) BreakpointHook(index, kAccessModify, kHookBefore, 0, 2);
   uint16_t written = op();
-  if (AccessLogActive()) RecordAccess(EventFor(event, 2), index, written, nullptr, 2, 0);
+  if (AccessLogActive()) RecordAccess(EventFor(event, 2), index, written);
   if (BreakpointsActive()) BreakpointHook(index, kAccessModify, kHookAfter, written, 2);
   return written;
 }
@@ -83,24 +80,24 @@ uint16_t qvClearBitsReg16(uint32_t index, uint16_t bits) {
 void qvBurstReadReg8(uint32_t index, uint8_t* buffer, uint32_t count) {
   if (buffer == nullptr || count == 0) return;
   Hal.dispatch.burstReadReg8(index, buffer, count);
-  if (AccessLogActive()) RecordAccess(kEvRegBurstRead8, index, count, buffer, 1, 0);
+  if (AccessLogActive()) RecordBlock(kEvRegBurstRead8, index, buffer, count);
 }
 void qvBurstReadReg16(uint32_t index, uint16_t* buffer, uint32_t count) {
   if (buffer == nullptr || count == 0) return;
   Hal.dispatch.burstReadReg16(index, buffer, count);
-  if (AccessLogActive()) RecordAccess(kEvRegBurstRead8 + 1, index, count, buffer, 2, 0);
+  if (AccessLogActive()) RecordBlock(kEvRegBurstRead8 + 1, index, buffer, count);
 }
 void qvBurstReadReg32(uint32_t, uint32_t*, uint32_t) {
   std::printf("\nError: 32 bit register burst reads not supported");
 }
 void qvBurstWriteReg8(uint32_t index, const uint8_t* buffer, uint32_t count) {
   if (buffer == nullptr || count == 0) return;
-  if (AccessLogActive()) RecordAccess(kEvRegBurstWrite8, index, count, buffer, 1, 0);
+  if (AccessLogActive()) RecordBlock(kEvRegBurstWrite8, index, buffer, count);
   Hal.dispatch.burstWriteReg8(index, buffer, count);
 }
 void qvBurstWriteReg16(uint32_t index, const uint16_t* buffer, uint32_t count) {
   if (buffer == nullptr || count == 0) return;
-  if (AccessLogActive()) RecordAccess(kEvRegBurstWrite8 + 1, index, count, buffer, 2, 0);
+  if (AccessLogActive()) RecordBlock(kEvRegBurstWrite8 + 1, index, buffer, count);
   Hal.dispatch.burstWriteReg16(index, buffer, count);
 }
 void qvBurstWriteReg32(uint32_t, const uint32_t*, uint32_t) {
@@ -118,25 +115,20 @@ namespace {
 
 uint32_t ReadMemory(uint32_t address, uint32_t width, uint32_t (*read)(uint32_t)) {
   uint32_t value = read(address);
-  if (AccessLogActive()) {
-    RecordAccess(EventFor(kEvMemRead8, width), address, value, nullptr, width, 0);
-  }
+  if (AccessLogActive()) RecordAccess(EventFor(kEvMemRead8, width), address, value);
   return value;
 }
 
 void LogMemoryWrite(uint32_t address, uint32_t value, uint32_t width, uint32_t count) {
   if (!AccessLogActive()) return;
-  // A fill is logged as one write event with its count; RecordAccess tells them apart.
-  RecordAccess(EventFor(kEvMemWrite8, width), address, value, &count, width, 0);
+  RecordAccess(EventFor(kEvMemWrite8, width), address, value, count);
 }
 
 template <typename T>
 void BlockRead(uint32_t address, T* buffer, uint32_t count, void (*read)(uint32_t, T*, uint32_t)) {
   if (buffer == nullptr || count == 0) return;
   read(address, buffer, count);
-  if (AccessLogActive()) {
-    RecordAccess(EventFor(kEvMemBlockRead8, sizeof(T)), address, count, buffer, sizeof(T), 0);
-  }
+  if (AccessLogActive()) RecordBlock(EventFor(kEvMemBlockRead8, sizeof(T)), address, buffer, count);
 }
 
 template <typename T>
@@ -145,7 +137,7 @@ void RectRead(uint32_t address, T* buffer, uint32_t count, uint32_t width, uint3
   if (buffer == nullptr || count == 0) return;
   read(address, buffer, count, width, stride);
   if (AccessLogActive()) {
-    RecordAccess(EventFor(kEvMemRectRead8, sizeof(T)), address, count, buffer, width, stride);
+    RecordRect(EventFor(kEvMemRectRead8, sizeof(T)), address, count, width, stride);
   }
 }
 
@@ -154,7 +146,7 @@ void BlockWrite(uint32_t address, const T* buffer, uint32_t count,
                 void (*write)(uint32_t, const T*, uint32_t)) {
   if (buffer == nullptr || count == 0) return;
   if (AccessLogActive()) {
-    RecordAccess(EventFor(kEvMemBlockWrite8, sizeof(T)), address, count, buffer, sizeof(T), 0);
+    RecordBlock(EventFor(kEvMemBlockWrite8, sizeof(T)), address, buffer, count);
   }
   write(address, buffer, count);
 }
@@ -164,7 +156,7 @@ void RectWrite(uint32_t address, const T* buffer, uint32_t count, uint32_t width
                void (*write)(uint32_t, const T*, uint32_t, uint32_t, uint32_t)) {
   if (buffer == nullptr || count == 0) return;
   if (AccessLogActive()) {
-    RecordAccess(EventFor(kEvMemRectWrite8, sizeof(T)), address, count, buffer, width, stride);
+    RecordRect(EventFor(kEvMemRectWrite8, sizeof(T)), address, count, width, stride);
   }
   write(address, buffer, count, width, stride);
 }

@@ -9,7 +9,6 @@
 #include "hal/hal.h"
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
-#include "platform/board_lock.h"
 #include "transport/driver_transport.h"
 
 HalState Hal;
@@ -68,14 +67,6 @@ HclFlagsChange FlagsChange(const BoardRoute& route) {
   return change;
 }
 
-// When the process ends, the board is no longer mapped; the driver and the lock are closed.
-void ReleaseBusWindow() {
-  Hal.windowBase[0] = 0;
-  Hal.bus = BusPorts();
-  DriverClose();
-  BridgeLockClose();
-}
-
 }  // namespace
 
 bool MapBusWindow() {
@@ -102,9 +93,10 @@ bool MapBusWindow() {
   Hal.bus.waitForWrites = (flags & qvfDONT_CHECK_MEM_STAT) == 0;
   Hal.bus.waitForRoom = (flags & qvfDONT_CHECK_HWC_STAT) == 0;
   Hal.bus.dataPort32 = (flags & qvfBURST_MEMPORT) != 0;
+  // No exit handler unmaps the window: the process's end does, and an exit from inside an
+  // operation (an aborted assertion) must leave the lock it holds mapped for the kernel to
+  // release.
   Hal.windowBase[0] = linear;
-  static const bool kReleaseAtExit = std::atexit(ReleaseBusWindow) == 0;
-  (void)kReleaseAtExit;
   return true;
 }
 

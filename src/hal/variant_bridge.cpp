@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "hal/board_route.h"
 #include "hal/hal.h"
@@ -136,32 +135,51 @@ uint16_t SetBitsReg16(uint32_t index, uint16_t bits) {
                          [=](uint16_t old) { return static_cast<uint16_t>(old | bits); });
 }
 
-void BurstReadReg8(uint32_t index, uint8_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstReadReg8");
+// The bridge takes a transfer of at most this many bytes for a single access, which walks on to
+// the next registers; a register burst that short goes as single transfers of its unit at the
+// same index, one per cycle, so that it reaches only its register.
+constexpr uint32_t kSingleTransferMax = 4;
+
+template <typename T>
+void BurstReadReg(uint32_t index, T* buffer, uint32_t count, const char* op) {
+  CheckEven(index, op);
+  constexpr uint32_t unit = sizeof(T);
   UsbHold lock;
-  if (BlockRead(index, buffer, count) != count) {
-    HalAssert("qvBurstReadReg8() CSCL Error: Bytes number != Count.");
+  if (count * unit <= kSingleTransferMax) {
+    for (uint32_t i = 0; i < count; i++) buffer[i] = static_cast<T>(SingleRead(index, unit, op));
+    return;
   }
+  if (BlockRead(index, buffer, count * unit) != count * unit) {
+    HalAssert("%s() CSCL Error: Bytes number != Count.", op);
+  }
+}
+
+template <typename T>
+void BurstWriteReg(uint32_t index, const T* buffer, uint32_t count, const char* op) {
+  CheckEven(index, op);
+  constexpr uint32_t unit = sizeof(T);
+  UsbHold lock;
+  if (count * unit <= kSingleTransferMax) {
+    for (uint32_t i = 0; i < count; i++) SingleWrite(index, unit, buffer[i], op);
+    return;
+  }
+  BlockWrite(index, buffer, count * unit, op);
+}
+
+void BurstReadReg8(uint32_t index, uint8_t* buffer, uint32_t count) {
+  BurstReadReg(index, buffer, count, "qvBurstReadReg8");
 }
 
 void BurstReadReg16(uint32_t index, uint16_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstReadReg16");
-  UsbHold lock;
-  if (BlockRead(index, buffer, count * 2) != count * 2) {
-    HalAssert("qvBurstReadReg16() CSCL Error: Bytes number != Count.");
-  }
+  BurstReadReg(index, buffer, count, "qvBurstReadReg16");
 }
 
 void BurstWriteReg8(uint32_t index, const uint8_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstWriteReg8");
-  UsbHold lock;
-  BlockWrite(index, buffer, count, "qvBurstWriteReg8");
+  BurstWriteReg(index, buffer, count, "qvBurstWriteReg8");
 }
 
 void BurstWriteReg16(uint32_t index, const uint16_t* buffer, uint32_t count) {
-  CheckEven(index, "qvBurstWriteReg16");
-  UsbHold lock;
-  BlockWrite(index, buffer, count * 2, "qvBurstWriteReg16");
+  BurstWriteReg(index, buffer, count, "qvBurstWriteReg16");
 }
 
 int WaitRegBitsClear16(uint32_t index, uint16_t mask, uint32_t stepMs, uint32_t timeoutMs) {
@@ -287,14 +305,22 @@ void BurstReadRectMemory32(uint32_t address, uint32_t* buffer, uint32_t count, u
   ReadBlock(address, buffer, count, true, "qvBurstReadRectMemory32");
 }
 
-// Byte pairs become port words with the first byte of each pair as the high byte.
+// Bytes go to the port in memory order (the first byte of each pair at the lower address, as
+// every read gives them back). An odd first or last byte is merged into its word; the whole
+// transfer runs under one hold of the lock.
 void BurstWriteMemory8(uint32_t address, const uint8_t* buffer, uint32_t count) {
-  if (count & 1) HalAssert("qvBurstWriteMemory8() Count must be even.");
-  uint32_t words = count / 2;
-  if (words == 0) return;
-  std::vector<uint16_t> packed(words);
-  for (uint32_t i = 0; i < words; i++) packed[i] = PackBytePair(buffer + 2 * i);
-  WriteBlock(address, packed.data(), words, false, "qvBurstWriteMemory8");
+  const char* op = "qvBurstWriteMemory8";
+  UsbHold lock;
+  if (address & 1) {
+    WriteMemory8(address++, *buffer++);
+    count--;
+  }
+  uint32_t even = count & ~1u;
+  if (even > 0) {
+    SetMemoryAddress(address, false, false, op);
+    BlockWrite(kMemPort, buffer, even, op);
+  }
+  if (count & 1) WriteMemory8(address + even, buffer[even]);
 }
 void BurstWriteRectMemory8(uint32_t address, const uint8_t* buffer, uint32_t count, uint32_t width,
                            uint32_t stride) {

@@ -411,14 +411,22 @@ void BusVariant<F>::BurstReadRectMemory32(uint32_t address, uint32_t* buffer, ui
   Ports<F>::ReadWords(address, buffer, count, true, "qvBurstReadRectMemory32");
 }
 
+// Bytes in memory order, as the bridge writes them: an odd first or last byte is merged into its
+// word, the pairs between go as words.
 template <bool F>
 void BusVariant<F>::BurstWriteMemory8(uint32_t address, const uint8_t* buffer, uint32_t count) {
   constexpr const char* op = "qvBurstWriteMemory8";
-  if (count & 1) HalAssert("qvBurstWriteMemory8() Count must be even.");
-  if (count < 2) return;
   BridgeLockHold lock;
-  Ports<F>::SetAddress(address, false, false, op);
-  for (uint32_t i = 0; i + 1 < count; i += 2) Ports<F>::DataOut(PackBytePair(buffer + i));
+  if (address & 1) {
+    Ports<F>::MergeByte(address++, *buffer++, op);
+    count--;
+  }
+  uint32_t even = count & ~1u;
+  if (even > 0) {
+    Ports<F>::SetAddress(address, false, false, op);
+    for (uint32_t i = 0; i < even; i += 2) Ports<F>::DataOut(buffer[i] | buffer[i + 1] << 8);
+  }
+  if (count & 1) Ports<F>::MergeByte(address + even, buffer[even], op);
   WaitForWrite(op);
 }
 

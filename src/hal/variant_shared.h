@@ -1,6 +1,6 @@
 // What every bus-interface variant shares: the index rules of its assertions, the controller's
-// memory access path (its registers, the two address words, the rectangle geometry, the byte
-// packing of byte bursts) and the register waits.
+// memory access path (its registers, the two address words, the rectangle geometry) and the
+// register waits.
 #pragma once
 
 #include <cstdint>
@@ -30,11 +30,6 @@ MemoryAddressWords MemoryAddress(uint32_t address, bool read, bool rectangle);
 // Reads set the width first, writes the line offset first.
 void SetReadRectangle(uint32_t width, uint32_t stride);
 void SetWriteRectangle(uint32_t width, uint32_t stride);
-
-// A byte burst goes to the port as words with the first byte of each pair as the high byte.
-inline uint16_t PackBytePair(const uint8_t* pair) {
-  return static_cast<uint16_t>(pair[0] << 8 | pair[1]);
-}
 
 // Polls read16(index) until (value AND mask) is non-zero (set) or zero (clear): 1 then, 0 when
 // the timeout has passed. The first read comes before any sleep; a step of 0 polls without

@@ -18,18 +18,29 @@ bool SeparatesWords(char c) {
   return IsBlank(c) || c == '\r' || c == '\n';
 }
 
-// Builds one word out of text, starting at pos; returns the position after it.
+// Builds one word out of text, starting at pos; returns the position after it. Without a
+// word to fill it only measures, so that a line can be checked before any of it runs.
 struct WordBuilder {
   const char* text;
   size_t length;
   size_t pos;
-  char* word;
+  char* word;  // null: measure only
   size_t len = 0;
+  bool cut = false;  // characters were dropped to fit the slot
 
   void Append(char c) {
-    if (len < kArgSize - 1) word[len++] = c;
+    if (len >= kArgSize - 1) {
+      cut = true;
+      return;
+    }
+    if (word != nullptr) word[len] = c;
+    len++;
   }
   bool More() const { return pos < length; }
+  // A group that reached the limit with text still to come is cut there.
+  void NoteGroupEnd() {
+    if (More() && len >= kGroupLimit) cut = true;
+  }
 
   void CopyQuoted() {
     Append(text[pos++]);
@@ -42,6 +53,7 @@ struct WordBuilder {
         return;
       }
     }
+    NoteGroupEnd();
   }
 
   // Like every other step of the builder, this consumes at least its first character, so a
@@ -57,6 +69,7 @@ struct WordBuilder {
       if (c == open) depth++;
       if (c == close && --depth == 0) return;
     }
+    NoteGroupEnd();
   }
 
   void Build() {
@@ -71,20 +84,24 @@ struct WordBuilder {
         pos++;
       }
     }
-    word[len] = '\0';
+    if (word != nullptr) word[len] = '\0';
   }
 };
 
 }  // namespace
 
-int SplitArgs(const char* text, size_t length, ArgSlot* argv) {
-  for (int i = 0; i < kMaxArgs; i++) argv[i][0] = '\0';
+int SplitArgs(const char* text, size_t length, ArgSlot* argv, bool* wordCut) {
+  if (argv != nullptr) {
+    for (int i = 0; i < kMaxArgs; i++) argv[i][0] = '\0';
+  }
+  if (wordCut != nullptr) *wordCut = false;
   size_t pos = 0;
   while (pos < length && SeparatesWords(text[pos])) pos++;
   int count = 0;
   while (pos < length && count < kMaxArgs) {
-    WordBuilder builder{text, length, pos, argv[count]};
+    WordBuilder builder{text, length, pos, argv != nullptr ? argv[count] : nullptr};
     builder.Build();
+    if (builder.cut && wordCut != nullptr) *wordCut = true;
     pos = builder.pos;
     count++;
     while (pos < length && SeparatesWords(text[pos])) pos++;

@@ -39,8 +39,10 @@ size_t ArgColumn(const ArgSlot* argv, int index);
 
 // Splits text into words: blanks separate words; a double-quoted run (with \" inside) and a
 // bracket group ("(...)" or "[...]", nested) stay inside one word, quotes and brackets kept.
-// Fills all kMaxArgs slots (unused ones empty) and returns the number of words.
-int SplitArgs(const char* text, size_t length, ArgSlot* argv);
+// Fills all kMaxArgs slots (unused ones empty) and returns the number of words, at most
+// kMaxArgs. A word longer than a slot holds is cut, and *wordCut (when given) is set. Without
+// argv the words are only counted and measured.
+int SplitArgs(const char* text, size_t length, ArgSlot* argv, bool* wordCut = nullptr);
 
 // The number of characters before the first digit, space or tab: "d16" gives 1.
 size_t BaseNameLength(const char* word);

@@ -7,6 +7,7 @@
 #include "console/output.h"
 #include "interp/runner.h"
 #include "interp/session.h"
+#include "lang/expression_text.h"
 #include "lang/tokens.h"
 
 namespace {
@@ -56,7 +57,7 @@ Statement ScanStatement(const char* text, size_t length) {
         break;
       }
     }
-    if (c == '"' && (i == 0 || text[i - 1] != '\\')) {
+    if (c == '"' && QuoteToggles(std::string_view(text, length), i)) {
       inQuotes = !inQuotes;
     } else if (!inQuotes && splitMode && (c == '\'' || c == ';')) {
       s.moreFollow = c == ';';
@@ -89,9 +90,6 @@ bool RunStatement(const char* text, size_t offset, const Statement& s, bool* fla
   size_t firstWord = s.begin;
   while (firstWord < s.end && IsSpaceOrTab(text[firstWord])) firstWord++;
   StatementColumnScope column(offset + firstWord);
-  if (argc >= kMaxArgs) {
-    return OutPrintf(CH_ERR, "ERROR: Too many arguments (max %u).\n", kMaxArgs - 1);
-  }
   if (argc == 0) {
     *flag = false;
     return true;
@@ -107,9 +105,32 @@ bool RunStatement(const char* text, size_t offset, const Statement& s, bool* fla
   return true;
 }
 
+// Every statement of the line measured before any of them runs: a statement with too many words
+// or a word longer than a slot would run cut, so the whole line is refused with its message.
+bool LineWithinLimits(const char* line, size_t length) {
+  for (size_t offset = 0;;) {
+    Statement s = ScanStatement(line + offset, length - offset);
+    if (s.begin < s.end) {
+      bool wordCut = false;
+      int argc = SplitArgs(line + offset + s.begin, s.end - s.begin, nullptr, &wordCut);
+      if (argc >= kMaxArgs) {
+        return OutPrintf(CH_ERR, "ERROR: Too many arguments (max %u)%s.\n", kMaxArgs - 1,
+                         ScriptLineText().c_str());
+      }
+      if (wordCut) {
+        return OutPrintf(CH_ERR, "ERROR: Argument longer than %zu characters%s.\n", kArgSize - 1,
+                         ScriptLineText().c_str());
+      }
+    }
+    if (!s.moreFollow) return true;
+    offset += s.end + 1;
+  }
+}
+
 }  // namespace
 
 bool ExecuteLine(const char* line, size_t length, bool* executed) {
+  if (!LineWithinLimits(line, length)) return false;
   bool unused = false;
   bool* firstFlag = executed != nullptr ? executed : &unused;
   // Statements after the first report only when the whole rest of the line succeeds.

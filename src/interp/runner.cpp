@@ -26,8 +26,9 @@ struct Section {
 };
 
 struct ScriptContext {
-  std::string text;     // the whole file, cut at kScriptTextSize - 1 characters
-  size_t position = 0;  // where the next line starts; GOTO moves it
+  std::string text;      // the whole file, at most kScriptTextSize - 1 characters
+  size_t position = 0;   // where the next line starts; GOTO moves it
+  size_t lineBegin = 0;  // where the line that runs now starts
   std::vector<Section> sections;
   std::vector<std::string> args;  // args[0] is the name as typed
   std::string scope;              // the name as typed and the depth: "init.txt1"
@@ -85,13 +86,13 @@ FILE* OpenRegularFile(const std::string& path) {
 }
 
 // Tries every search-path entry with the name, then the name and ".txt". lastTried receives the
-// last path tried.
+// last path tried, which is the one opened when one opens.
 FilePtr OpenScript(const std::string& name, std::string* lastTried) {
   PrepareSearchPath();
   for (const std::string& entry : Runner.searchPath) {
-    std::string path = entry + name;
-    if (FILE* f = OpenRegularFile(path)) return FilePtr(f);
-    *lastTried = path + ".txt";
+    *lastTried = entry + name;
+    if (FILE* f = OpenRegularFile(*lastTried)) return FilePtr(f);
+    *lastTried += ".txt";
     if (FILE* f = OpenRegularFile(*lastTried)) return FilePtr(f);
   }
   return nullptr;
@@ -108,13 +109,36 @@ std::string EvaluatedArgument(const char* word, const char* callerScope) {
   return std::string(NumToStr(digits, v.number, 16, 0)) + "h";
 }
 
-void ReadText(FILE* f, std::string* text) {
-  text->resize(kScriptTextSize - 1);
+// The line number (from 1) of the line that holds offset; CR LF, CR and LF each end a line.
+unsigned LineNumberAt(std::string_view text, size_t offset) {
+  unsigned line = 1;
+  for (size_t i = 0; i < offset && i < text.size(); i++) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+      line++;
+    }
+  }
+  return line;
+}
+
+// Reads the whole file. A file larger than a script may be, or one that holds a NUL byte, is
+// refused whole with its message: run cut, it would stop in the middle of a line.
+bool ReadText(FILE* f, const std::string& path, std::string* text) {
+  text->resize(kScriptTextSize);  // one byte more than a script may hold, to see a larger one
   size_t n = std::fread(text->data(), 1, text->size(), f);
   text->resize(n);
-  // The text ends at its first NUL, as a terminated buffer would.
+  if (n == kScriptTextSize) {
+    return OutPrintf(CH_ERR,
+                     "ERROR: Script file '%s' is larger than %zu bytes (line %u); nothing of it "
+                     "was run.\n",
+                     path.c_str(), kScriptTextSize - 1, LineNumberAt(*text, kScriptTextSize - 1));
+  }
   size_t nul = text->find('\0');
-  if (nul != std::string::npos) text->resize(nul);
+  if (nul != std::string::npos) {
+    return OutPrintf(CH_ERR,
+                     "ERROR: Script file '%s' holds a NUL byte (line %u); nothing of it was run.\n",
+                     path.c_str(), LineNumberAt(*text, nul));
+  }
+  return true;
 }
 
 bool EndsName(char c) {
@@ -200,9 +224,10 @@ bool RunLines(ScriptContext* ctx) {
     OutPrintf(CH_CMD, "\n");
     OutPrintf(CH_CMD, "%s%.*s\n", kPrompt, length, text.data() + begin);
     ctx->position = end;
+    ctx->lineBegin = begin;
     if (!ExecuteLine(text.data() + begin, end - begin, nullptr)) return false;
     if (Shell.SingleStep && StepPause()) return true;
-    if (EscapePressed()) return OutPrintf(CH_ERR, "ERROR: Script stopped with ESC.\n");
+    if (EscapeOrEndOfInput()) return OutPrintf(CH_ERR, "ERROR: Script stopped with ESC.\n");
     while (ctx->position < text.size() &&
            (text[ctx->position] == '\r' || text[ctx->position] == '\n')) {
       ctx->position++;
@@ -259,9 +284,12 @@ bool RunScript(bool reportMissing, int argc, ArgSlot* argv, Value* result) {
                      "ERROR: '%s' is not a valid command or script file which can be opened.\n",
                      lastTried.c_str());
   }
-  ScriptContext* ctx = PushContext(argc, argv);
-  ReadText(file.get(), &ctx->text);
+  std::string text;
+  bool readable = ReadText(file.get(), lastTried, &text);
   file.reset();
+  if (!readable) return false;
+  ScriptContext* ctx = PushContext(argc, argv);
+  ctx->text = std::move(text);
   ScanSections(ctx);
   ReportDuplicateSections(*ctx);
   bool completed = RunEarlyVerbose(ctx->text) && RunLines(ctx);
@@ -293,6 +321,17 @@ const std::string& SearchPathEntry(size_t n) {
 void SetSearchPathEntry(size_t n, const std::string& path) {
   PrepareSearchPath();
   Runner.searchPath[n] = path.substr(0, kSearchPathSize - 1);
+}
+
+std::string ScriptLineText() {
+  const ScriptContext* ctx = Runner.current;
+  if (ctx == nullptr) return "";
+  return " in line " + std::to_string(LineNumberAt(ctx->text, ctx->lineBegin)) + " of '" +
+         ctx->args[0] + "'";
+}
+
+bool EscapeOrEndOfInput() {
+  return ConsoleAtEnd() || EscapePressed();
 }
 
 bool EscapePressed() {

@@ -36,3 +36,11 @@ void SetSearchPathEntry(size_t n, const std::string& path);
 // True when the engineer pressed ESC at a terminal since the last look. Looks at the keyboard at
 // most every few milliseconds, so that loops may ask after every step.
 bool EscapePressed();
+
+// The check of loops and scripts: ESC pressed, or the end of the input, which counts as ESC so
+// that a loop waiting on input that will never come ends as ESC would end it.
+bool EscapeOrEndOfInput();
+
+// Where the running script stands, for the messages of refused lines: " in line N of 'NAME'"
+// with the script's name as it was typed, or empty at the prompt.
+std::string ScriptLineText();

@@ -60,8 +60,7 @@ bool NumberOf(const Value& value, uint32_t radix, uint32_t* n) {
   if (value.text[0] == '\0' || !GetNumberRadix(value.text, static_cast<int>(radix), &found)) {
     return false;
   }
-  *n = StrToNum(value.text, found);
-  return true;
+  return StrToNumFits(value.text, found, n);
 }
 
 // A setting the model refused: its reason when it gave one.
@@ -137,10 +136,13 @@ void ShowPrompt(const std::string& key) {
   }
 }
 
-// Reads an answer line; false for an empty answer (or none at the end of the input).
-bool ReadAnswer(char* answer) {
+// Reads an answer line: 1 for an answer, 0 for an empty one (or none at the end of the input),
+// -1 for a line refused with its message.
+int ReadAnswer(char* answer) {
   ConsoleFlush();
-  return ReadLine(answer, kAnswerSize, nullptr, false) != nullptr && answer[0] != '\0';
+  bool refused = false;
+  if (ReadLine(answer, kAnswerSize, nullptr, false, &refused) != nullptr) return 1;
+  return refused ? -1 : 0;
 }
 
 }  // namespace
@@ -173,13 +175,13 @@ int PromptRegister(uint32_t index, const char** message) {
   }
   OutPrintf(CH_CMD, "Select bit location>");
   char answer[kAnswerSize] = {};
-  if (!ReadAnswer(answer)) return 0;
+  if (int read = ReadAnswer(answer); read <= 0) return read;
   int radix = 0;
-  if (!GetNumberRadix(answer, 10, &radix)) {
+  uint32_t bit = 0;
+  if (!GetNumberRadix(answer, 10, &radix) || !StrToNumFits(answer, radix, &bit)) {
     OutPrintf(CH_ERR, "ERROR: Not a valid bit location.\n");
     return -1;
   }
-  uint32_t bit = StrToNum(answer, radix);
   const char* key = bit < 32 ? model.FeatureAtBit(index, bit) : nullptr;
   if (key == nullptr) {
     OutPrintf(CH_ERR, "ERROR: No feature exists at that bit location.\n");
@@ -262,6 +264,6 @@ int PromptFeature(std::string_view name, const char** message) {
   }
   ShowPrompt(key);
   char answer[kAnswerSize] = {};
-  if (!ReadAnswer(answer)) return 0;
+  if (int read = ReadAnswer(answer); read <= 0) return read;
   return SetFeatureToken(key, Value::Text(answer), true, message);
 }

@@ -8,10 +8,7 @@
 
 int ArgToNum(std::string_view arg, int defaultRadix, uint32_t* out) {
   int radix = 0;
-  if (GetNumberRadix(arg, defaultRadix, &radix)) {
-    *out = StrToNum(arg, radix);
-    return 0;
-  }
+  if (GetNumberRadix(arg, defaultRadix, &radix)) return StrToNumFits(arg, radix, out) ? 0 : -1;
   uint32_t n = 0;
   const char* message = nullptr;
   if (EvalToNum(arg, &n, &message) != 0) return -1;
@@ -67,12 +64,16 @@ void TextToText(Value* value, const ConverterSpec& spec) {
   value->SetText(padded);
 }
 
-void TextToNumber(Value* value, const ConverterSpec& spec) {
+// False when the digits stand for a number wider than 32 bits.
+bool TextToNumber(Value* value, const ConverterSpec& spec) {
   std::string_view text = value->View();
   if (spec.width >= 0 && static_cast<size_t>(spec.width) < text.size()) {
     text = text.substr(0, spec.width);
   }
-  value->SetNumber(StrToNum(text, spec.radix));
+  uint32_t n = 0;
+  if (!StrToNumFits(text, spec.radix, &n)) return false;
+  value->SetNumber(n);
+  return true;
 }
 
 }  // namespace
@@ -82,7 +83,7 @@ const char* ConvertValue(Value* value, std::string_view spec) {
   if (!ParseConverterSpec(spec, &parsed)) return "Unknown format specifier.";
   if (parsed.kind == 'n') {
     if (!value->isText) return "Cannot convert a numerical value to a numerical value.";
-    TextToNumber(value, parsed);
+    if (!TextToNumber(value, parsed)) return kNumberTooWide;
   } else if (value->isText) {
     TextToText(value, parsed);
   } else {

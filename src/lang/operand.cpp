@@ -49,7 +49,12 @@ int ReadOperand(std::string_view operand, bool wantsText, Value* result, const c
   }
   int radix = 0;
   if (GetNumberRadix(operand, DefaultRadix, &radix)) {
-    result->SetNumber(StrToNum(operand, radix));
+    uint32_t n = 0;
+    if (!StrToNumFits(operand, radix, &n)) {
+      *message = kNumberTooWide;
+      return 1;
+    }
+    result->SetNumber(n);
     return 0;
   }
   if (operand[0] == '$') {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/helper.h"
+#include "chipdef/display_memory.h"
 #include "console/output.h"
 #include "hal/hal.h"
 #include "lang/chip_tokens.h"
@@ -36,12 +37,18 @@ constexpr ArrayPrefix kArrays[] = {
     {"bem", Array::kBem}, {"arg", Array::kArg},
 };
 
-uint32_t WidthAfterPrefix(std::string_view token, size_t prefix) {
-  char c = prefix < token.size() ? token[prefix] : '\0';
-  if (c == '8') return 8;
-  if (c == '1') return 16;
-  if (c == '3') return 32;
-  return 0;
+// The width named between an array's prefix and its bracket: none (0), 8, 16 or 32; -1 for
+// any other digits, which must not fall back to a default width.
+int WidthAfterPrefix(std::string_view width) {
+  if (width.empty()) return 0;
+  if (width == "8") return 8;
+  if (width == "16") return 16;
+  if (width == "32") return 32;
+  return -1;
+}
+
+bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
 // Finds the brackets of token. Returns 0 with *found false when there are none, 0 with b filled
@@ -59,9 +66,16 @@ int ParseBrackets(std::string_view token, bool* found, Bracketed* b, const char*
   }
   for (const ArrayPrefix& p : kArrays) {
     std::string_view name = p.name;
-    if (NameCompare(token, name, name.size()) != 0) continue;
+    if (open < name.size() || NameCompare(token, name, name.size()) != 0) continue;
+    std::string_view width = token.substr(name.size(), open - name.size());
+    if (!width.empty() && !IsDecimalDigit(width[0])) continue;
+    int bits = WidthAfterPrefix(width);
+    if (bits < 0) {
+      return Fail(message, "Invalid access width (use 8, 16 or 32).",
+                  static_cast<int>(name.size()) + 1);
+    }
     b->array = p.array;
-    b->width = WidthAfterPrefix(token, name.size());
+    b->width = static_cast<uint32_t>(bits);
     b->contents = token.substr(open + 1, close - open - 1);
     b->contentsColumn = static_cast<int>(open) + 2;
     return 0;
@@ -196,6 +210,10 @@ int AccessMemory(const Bracketed& b, uint32_t* v, bool write, bool show, const c
   if (b.array != Array::kSys && !qvIsAcquired()) return Fail(message, kNoController, 1);
   const MemoryWindow& w = WindowOf(b.array);
   uint32_t width = b.width != 0 ? b.width : 8;
+  // Display memory is reached only inside its bounds, at addresses aligned to the width.
+  if (b.array == Array::kDisp && !DisplayRangeValid(address, width / 8, width / 8)) {
+    return Fail(message, kNoAccess, b.contentsColumn);
+  }
   bool ok = write ? w.write(address, width, *v) : w.read(address, width, v);
   if (!ok) return Fail(message, kNoAccess, b.contentsColumn);
   if (show) {
@@ -291,10 +309,6 @@ int SetNamed(std::string_view name, const Value& value, bool show, const char** 
 
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool IsDecimalDigit(char c) {
-  return c >= '0' && c <= '9';
 }
 
 // Reads the decimal digits at text[*i]; false when there are none or they are too many.

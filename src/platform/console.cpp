@@ -33,6 +33,7 @@ struct TerminalState {
   // The controlling terminal opened for one key while standard input is not a terminal.
   volatile sig_atomic_t ttyFd = -1;
   termios ttySaved{};
+  void (*volatile quitHook)() = nullptr;  // last words before a signal ends the program
 };
 TerminalState Terminal;
 
@@ -54,6 +55,7 @@ void RestoreTerminal() {
 // action once the terminal is back to normal.
 void RestoreAndRaise(int sig) {
   RestoreTerminal();
+  if (Terminal.quitHook != nullptr) Terminal.quitHook();
   raise(sig);
 }
 
@@ -68,14 +70,15 @@ void SuspendWithTerminalRestored(int) {
   errno = savedErrno;
 }
 
-// Installs handler for sig, unless the caller chose to ignore the signal.
-void InstallHandler(int sig, void (*handler)(int), int flags) {
+// Installs handler for sig, unless the caller chose to ignore the signal. The signals in held
+// wait while the handler runs.
+void InstallHandler(int sig, void (*handler)(int), int flags, const sigset_t& held) {
   struct sigaction old {};
   if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) return;
   struct sigaction action {};
   action.sa_handler = handler;
   action.sa_flags = flags;
-  sigemptyset(&action.sa_mask);
+  action.sa_mask = held;
   sigaction(sig, &action, nullptr);
 }
 
@@ -83,8 +86,13 @@ void InstallRestoreHandlers() {
   if (Terminal.handlersInstalled) return;
   Terminal.handlersInstalled = true;
   std::atexit(RestoreTerminal);
-  for (int sig : kRestoreSignals) InstallHandler(sig, RestoreAndRaise, SA_RESETHAND);
-  InstallHandler(SIGTSTP, SuspendWithTerminalRestored, SA_RESTART);
+  // One ending signal at a time: a second one waits until the first has done its work.
+  sigset_t ending, none;
+  sigemptyset(&ending);
+  sigemptyset(&none);
+  for (int sig : kRestoreSignals) sigaddset(&ending, sig);
+  for (int sig : kRestoreSignals) InstallHandler(sig, RestoreAndRaise, SA_RESETHAND, ending);
+  InstallHandler(SIGTSTP, SuspendWithTerminalRestored, SA_RESTART, none);
 }
 
 // No echo, no line buffering, Enter as CR, every byte passed through; the terminal's signal
@@ -366,16 +374,22 @@ bool ConsoleAtEnd() {
   return Input.atEnd && Input.pos == Input.len;
 }
 
-bool ConsoleReadLine(char* buf, size_t size) {
+LineRead ConsoleReadLine(char* buf, size_t size) {
   size_t n = 0;
   int c = ConsoleReadByte();
-  if (c < 0) return false;
+  if (c < 0) return LineRead::kEnd;
+  LineRead result = LineRead::kLine;
   for (; c >= 0 && c != '\n' && c != '\r'; c = ConsoleReadByte()) {
-    if (n + 1 < size) buf[n++] = static_cast<char>(c);
+    if (c == 0 && result == LineRead::kLine) result = LineRead::kHasNul;
+    if (n + 1 < size) {
+      buf[n++] = static_cast<char>(c);
+    } else if (result == LineRead::kLine) {
+      result = LineRead::kTooLong;
+    }
   }
   if (c == '\r' && PeekByte() == '\n') ConsoleReadByte();
   if (size > 0) buf[n] = '\0';
-  return true;
+  return result;
 }
 
 void ConsoleWrite(std::string_view text) {
@@ -384,6 +398,11 @@ void ConsoleWrite(std::string_view text) {
 
 void ConsoleRestoreTerminal() {
   RestoreTerminal();
+}
+
+void ConsoleOnQuitSignal(void (*hook)()) {
+  Terminal.quitHook = hook;
+  InstallRestoreHandlers();
 }
 
 void ConsoleFlush() {

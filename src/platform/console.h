@@ -56,10 +56,17 @@ bool ConsoleKeyPending();
 // True once a read has met the end of input.
 bool ConsoleAtEnd();
 
-// Reads one line of plain bytes into buf (at most size - 1 characters; the rest of a longer
-// line is dropped). The line end (LF, CR or CR LF) is not stored. False at the end of input
-// with nothing read.
-bool ConsoleReadLine(char* buf, size_t size);
+// What ConsoleReadLine found.
+enum class LineRead {
+  kLine,     // a whole line
+  kEnd,      // the end of input, nothing read
+  kTooLong,  // a line longer than the buffer holds: its first size - 1 characters are in buf
+  kHasNul,   // a line with a NUL byte in it, which would end it early
+};
+
+// Reads one line of plain bytes into buf (at most size - 1 characters). The line end (LF, CR or
+// CR LF) is not stored. A line is always read to its end, also when it is refused.
+LineRead ConsoleReadLine(char* buf, size_t size);
 
 // Writes text straight to the console, past every mask and log.
 void ConsoleWrite(std::string_view text);
@@ -67,4 +74,9 @@ void ConsoleWrite(std::string_view text);
 // Hands the terminal back in its original mode (for a program run in the foreground); raw mode
 // returns at the next key read.
 void ConsoleRestoreTerminal();
+
+// Runs hook when SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program, after the terminal is
+// restored and before the signal takes its course; the hook may use async-signal-safe calls
+// only. The handlers are installed at once, whether or not input is a terminal.
+void ConsoleOnQuitSignal(void (*hook)());
 void ConsoleFlush();

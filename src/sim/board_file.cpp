@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -35,6 +36,17 @@ class CreationLock {
   int fd_;
 };
 
+// Whether the file starts as a board image does, of whatever build.
+bool HasBoardMagic(int fd) {
+  char magic[sizeof kMagic] = {};
+  return pread(fd, magic, sizeof magic, 0) == static_cast<ssize_t>(sizeof magic) &&
+         std::memcmp(magic, kMagic, sizeof kMagic) == 0;
+}
+
+std::string Failure(const std::string& path, const char* what, int error) {
+  return std::string(what) + " the board file '" + path + "': " + std::strerror(error);
+}
+
 }  // namespace
 
 std::string DefaultBoardPath() {
@@ -57,29 +69,44 @@ void BoardPowerOn(BoardImage* image) {
   std::memcpy(image->magic, kMagic, sizeof kMagic);
 }
 
-bool BoardFile::Open(const std::string& path) {
+bool BoardFile::Open(const std::string& path, std::string* why) {
   Close();
   fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) {
+    *why = Failure(path, "Cannot open", errno);
+    return false;
+  }
   CreationLock hold(fd_);
   struct stat info {};
   if (fstat(fd_, &info) != 0) {
+    *why = Failure(path, "Cannot read", errno);
     Close();
     return false;
   }
-  // A file of any other size is cut to nothing and regrown, so every byte mapped exists.
-  bool wrongSize = info.st_size != static_cast<off_t>(sizeof(BoardImage));
-  if (wrongSize && (ftruncate(fd_, 0) != 0 || ftruncate(fd_, sizeof(BoardImage)) != 0)) {
+  if (!S_ISREG(info.st_mode) || (info.st_size != 0 && !HasBoardMagic(fd_))) {
+    *why = "'" + path + "' is not a board image; it is left as it is";
+    Close();
+    return false;
+  }
+  // A board image of another build is cut to nothing and regrown, so every byte mapped exists.
+  bool fresh = info.st_size != static_cast<off_t>(sizeof(BoardImage));
+  if (fresh && (ftruncate(fd_, 0) != 0 || ftruncate(fd_, sizeof(BoardImage)) != 0)) {
+    *why = Failure(path, "Cannot size", errno);
     Close();
     return false;
   }
   void* map = mmap(nullptr, sizeof(BoardImage), PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
   if (map == MAP_FAILED) {
+    *why = Failure(path, "Cannot map", errno);
     Close();
     return false;
   }
   image_ = static_cast<BoardImage*>(map);
-  if (wrongSize || !Recognised(image_)) BoardPowerOn(image_);
+  if (fresh || !Recognised(image_)) {
+    // No other process uses this board yet: its lock is set up with it.
+    SharedLockInit(&image_->lock);
+    BoardPowerOn(image_);
+  }
   return true;
 }
 

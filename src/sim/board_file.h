@@ -1,10 +1,12 @@
 // The simulated board's state, kept in a file mapped shared so that several processes use one
-// board. A new, truncated or unrecognised file is set to the power-on state.
+// board, with the bridge lock they share inside it. A missing or empty file becomes a board in
+// the power-on state; a file that is not a board image is never overwritten.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/board_lock.h"
 #include "sim/chip.h"
 #include "transport/cscl_packet.h"
 
@@ -31,6 +33,7 @@ struct BoardImage {
   char magic[8];
   uint32_t version;
   uint32_t size;
+  SharedLockArea lock;  // the bridge lock of every process that uses this board
   BridgeMemory bridge;
   WindowPorts window;
   ChipState chip;
@@ -46,9 +49,10 @@ class BoardFile {
   BoardFile(const BoardFile&) = delete;
   BoardFile& operator=(const BoardFile&) = delete;
 
-  // Maps the board file, creating it or setting it to the power-on state when it is not a
-  // whole board image. False when the file cannot be created or mapped.
-  bool Open(const std::string& path);
+  // Maps the board file. A missing or empty file, or a board image of another build, is set up
+  // as a board in the power-on state; any other file is refused. False with the reason, naming
+  // the file, when it is refused or cannot be created or mapped.
+  bool Open(const std::string& path, std::string* why);
   void Close();
   BoardImage* Image() const { return image_; }
 
@@ -57,5 +61,5 @@ class BoardFile {
   BoardImage* image_ = nullptr;
 };
 
-// Sets the whole board to its power-on state.
+// Sets the whole board to its power-on state; its lock is left as it is.
 void BoardPowerOn(BoardImage* image);

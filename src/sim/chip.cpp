@@ -94,7 +94,7 @@ constexpr RegisterInfo kRegisters[] = {
     {0x0262, 0x0000, RW, "PIP1_HORZ_SCALE"},
     {0x0264, 0x0000, RW, "PIP1_VERT_SCALE"},
     {0x0266, 0x0000, RW, "PIP1_SCALER_PORT"},
-    {0x0268, 0x0000, WO, "PIP1_SCALER_COEF"},
+    {0x0268, 0x0000, RW, "PIP1_SCALER_COEF"},
     {0x026E, 0x0000, RW, "PIP1_SCALER_CTRL"},
     {0x0270, 0x0000, RW, "PIP1_SCROLL_SA_0"},
     {0x0272, 0x0000, RW, "PIP1_SCROLL_SA_1"},
@@ -110,7 +110,7 @@ constexpr RegisterInfo kRegisters[] = {
     {0x02A2, 0x0000, RW, "PIP2_HORZ_SCALE"},
     {0x02A4, 0x0000, RW, "PIP2_VERT_SCALE"},
     {0x02A6, 0x0000, RW, "PIP2_SCALER_PORT"},
-    {0x02A8, 0x0000, WO, "PIP2_SCALER_COEF"},
+    {0x02A8, 0x0000, RW, "PIP2_SCALER_COEF"},
     {0x02AE, 0x0000, RW, "PIP2_SCALER_CTRL"},
     {0x02B0, 0x0000, RW, "PIP2_SCROLL_SA_0"},
     {0x02B2, 0x0000, RW, "PIP2_SCROLL_SA_1"},
@@ -157,6 +157,8 @@ constexpr uint16_t kCoefSelect = 0x0010;        // PIPn_SCALER_PORT
 constexpr uint16_t kScalerReset = 0x8000;       // PIPn_SCALER_CTRL
 constexpr uint16_t kRectangular = 0x8000;       // MEM_SADDR_1
 constexpr uint16_t kHwcComplete = 0x0001;       // HWC_RAW_STATUS, HWC_STATUS
+constexpr uint16_t kVndp = 0x0080;              // MISC_CONFIG
+constexpr uint16_t kLcdPort = 0x0400;           // DISPLAY_MODE_1
 constexpr int kLcdLut = 0;
 constexpr int kPip2Lut = 1;
 
@@ -246,7 +248,8 @@ void StartHwc(ChipState* chip) {
 }
 
 // Places pixel number hwcPixel of the incoming image: rows of width pixels, turned and mirrored
-// as HOST_CONFIG says, the first pixel at hwcBase. Every data type is taken as 16-bit pixels.
+// as HOST_CONFIG says, the first pixel at hwcBase. Every data type is taken as 16-bit pixels;
+// the 4:2:0 types (2 and 3) bring three words for every four pixels, which end the image sooner.
 void HwcPixel(ChipState* chip, uint16_t pixel) {
   uint16_t config = Reg(chip, kRegHostConfig);
   uint64_t width = Reg(chip, kRegHwcWidth) + 2u;
@@ -280,10 +283,44 @@ void HwcPixel(ChipState* chip, uint16_t pixel) {
       static_cast<uint32_t>(chip->hwcBase + down * stride + across * 2) & kDisplayMemoryMask & ~1u;
   chip->memory[at] = static_cast<uint8_t>(pixel);
   chip->memory[at + 1] = static_cast<uint8_t>(pixel >> 8);
-  if (++chip->hwcPixel < width * height || ChipFault.stuckBusy) return;
+  uint32_t dataType = config >> 5 & 7;
+  uint64_t words = dataType == 2 || dataType == 3 ? width * height * 3 / 4 : width * height;
+  if (++chip->hwcPixel < words || ChipFault.stuckBusy) return;
   Reg(chip, kRegHostConfig) &= ~kHwcEnable;
   Reg(chip, kRegHwcRawStatus) |= kHwcComplete;
   Reg(chip, kRegHwcStatus) |= kHwcComplete;
+}
+
+// ---- panel scan ----
+
+// A frame of 16 lines, the last two of them the vertical non-display period (VNDP). Every
+// voutrate-th frame sends a VOUT pulse voutdelay lines after its start; the board wires VOUT to
+// the GPIO inputs, so every pin configured as an input latches its interrupt status.
+constexpr uint32_t kScanLines = 16;
+constexpr uint32_t kVndpLines = 2;
+
+bool Scanning(ChipState* chip) {
+  return (Reg(chip, kRegDisplayMode1) & kLcdPort) != 0;
+}
+
+void AdvanceScan(ChipState* chip) {
+  if (!Scanning(chip)) return;
+  chip->scanLine = (chip->scanLine + 1) % kScanLines;
+  if (chip->scanLine == 0) chip->scanFrame++;
+  uint16_t vout = Reg(chip, kRegVoutConfig);
+  uint32_t rate = vout >> 12;
+  uint32_t delay = (vout & 0x03FF) % kScanLines;
+  if (rate == 0 || chip->scanFrame % rate != 0 || chip->scanLine != delay) return;
+  Reg(chip, kRegGpioIrq0) |= static_cast<uint16_t>(~Reg(chip, kRegGpioConfig0));
+  Reg(chip, kRegGpioIrq1) |= static_cast<uint16_t>(~Reg(chip, kRegGpioConfig1) & 0x00FF);
+}
+
+// MISC_CONFIG with its VNDP bit from the scan (as stored when the panel is not driven).
+uint16_t MiscConfig(ChipState* chip) {
+  uint16_t value = Reg(chip, kRegMiscConfig);
+  if (!Scanning(chip)) return value;
+  bool vndp = chip->scanLine >= kScanLines - kVndpLines;
+  return static_cast<uint16_t>((value & ~kVndp) | (vndp ? kVndp : 0));
 }
 
 // ---- data ports ----
@@ -337,12 +374,15 @@ void SetLutCounter(ChipState* chip, int lut, uint8_t entry) {
   chip->lutSecondHalf[lut] = 0;
 }
 
-void CoefPortWrite(ChipState* chip, int scaler, uint32_t portIndex, uint16_t value) {
+// The coefficient the port reaches now, in the table its counter register selects; the counter
+// then moves on.
+int8_t& NextCoefficient(ChipState* chip, int scaler, uint32_t portIndex) {
   int table = (Reg(chip, portIndex) & kCoefSelect) ? 1 : 0;
   uint8_t& counter = chip->coefCounter[scaler];
   counter &= kCoefEntries - 1;
-  chip->coef[scaler][table][counter] = static_cast<int8_t>(value & 0xFF);
+  int8_t& entry = chip->coef[scaler][table][counter];
   counter = (counter + 1) & (kCoefEntries - 1);
+  return entry;
 }
 
 // Both scalers' registers differ only by their base: PIP1 0260h, PIP2 02A0h.
@@ -355,6 +395,7 @@ void ResetEngines(ChipState* chip) {
   for (uint8_t& counter : chip->coefCounter) counter = 0;
   chip->memAddress = chip->memLineStart = chip->memLineDone = 0;
   chip->hwcBase = chip->hwcPixel = 0;
+  chip->scanLine = chip->scanFrame = 0;
 }
 
 }  // namespace
@@ -390,6 +431,13 @@ uint16_t ChipRead(ChipState* chip, uint32_t index) {
     return 0;
   }
   switch (index) {
+    case kRegMiscConfig:  // MISC_CONFIG
+      AdvanceScan(chip);
+      return MiscConfig(chip);
+    case kRegGpioIrq0:  // GPIO_IRQ_0
+    case kRegGpioIrq1:  // GPIO_IRQ_1
+      AdvanceScan(chip);
+      return Reg(chip, index);
     case kRegMemPort:  // MEM_ACCESS_PORT
       return MemoryPortRead(chip);
     case kRegPip1ScalerPort:    // PIP1_SCALER_PORT
@@ -397,6 +445,9 @@ uint16_t ChipRead(ChipState* chip, uint32_t index) {
       uint16_t counter = chip->coefCounter[ScalerOf(index)] & (kCoefEntries - 1);
       return static_cast<uint16_t>(Reg(chip, index) | counter << 8);
     }
+    case kRegPip1ScalerCoef:  // PIP1_SCALER_COEF: the coefficient memory reads back
+    case kRegPip2ScalerCoef:  // PIP2_SCALER_COEF
+      return static_cast<uint8_t>(NextCoefficient(chip, ScalerOf(index), index - 2));
     case kRegPip2LutCounter:  // PIP2LUT_COUNTER
       return chip->lutCounter[kPip2Lut];
     case kRegPip2LutData:  // PIP2LUT_DATAPORT
@@ -463,7 +514,7 @@ void ChipWrite(ChipState* chip, uint32_t index, uint16_t value, uint16_t laneMas
       return;
     case kRegPip1ScalerCoef:  // PIP1_SCALER_COEF
     case kRegPip2ScalerCoef:  // PIP2_SCALER_COEF
-      CoefPortWrite(chip, ScalerOf(index), index - 2, value);
+      NextCoefficient(chip, ScalerOf(index), index - 2) = static_cast<int8_t>(value & 0xFF);
       return;
     case 0x026E:  // PIP1_SCALER_CTRL
     case 0x02AE:  // PIP2_SCALER_CTRL

@@ -1,7 +1,8 @@
 // Device model of the 77Q41 display controller: its registers with their reset values, the
 // memory-access engine, the two look-up tables, the scaler coefficient tables, the host
-// write-window engine and 1 MiB of display memory. The state is plain data so that it can live
-// in the shared board file; every index taken from it is masked, so a damaged state can give
+// write-window engine, the panel scan (the VNDP status bit and the VOUT pulse, which the board
+// feeds to the GPIO inputs) and 1 MiB of display memory. The state is plain data so that it can
+// live in the shared board file; every index taken from it is masked, so a damaged state can give
 // wrong values but never an access outside it.
 #pragma once
 
@@ -38,6 +39,11 @@ struct ChipState {
   uint32_t hwcBase;
   uint32_t hwcPixel;
 
+  // The panel scan while the LCD port is enabled: the line within the frame and the frames
+  // since power-on. It moves one line at each read of a status register the program polls.
+  uint32_t scanLine;
+  uint32_t scanFrame;
+
   uint32_t badAccesses;  // accesses to no register, or of the wrong kind
   uint32_t lastBadIndex;
 
@@ -51,6 +57,7 @@ struct ChipFaults {
 extern ChipFaults ChipFault;
 
 // Register indices the HAL and the tests use by name.
+constexpr uint32_t kRegMiscConfig = 0x0014;
 constexpr uint32_t kRegSoftReset = 0x0016;
 constexpr uint32_t kRegHostConfig = 0x0180;
 constexpr uint32_t kRegMemAddressLow = 0x0182;
@@ -63,8 +70,13 @@ constexpr uint32_t kRegHwcRawStatus = 0x018E;
 constexpr uint32_t kRegHwcStatus = 0x0192;
 constexpr uint32_t kRegRectLineOffset = 0x0194;
 constexpr uint32_t kRegRectLineWidth = 0x0196;
+constexpr uint32_t kRegVoutConfig = 0x0198;
 constexpr uint32_t kRegDisplayMode0 = 0x0200;
 constexpr uint32_t kRegDisplayMode1 = 0x0202;
+constexpr uint32_t kRegGpioConfig0 = 0x0300;
+constexpr uint32_t kRegGpioConfig1 = 0x0302;
+constexpr uint32_t kRegGpioIrq0 = 0x0318;
+constexpr uint32_t kRegGpioIrq1 = 0x031A;
 constexpr uint32_t kRegPip1ScalerPort = 0x0266;
 constexpr uint32_t kRegPip1ScalerCoef = 0x0268;
 constexpr uint32_t kRegPip2ScalerPort = 0x02A6;

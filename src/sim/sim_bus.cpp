@@ -7,14 +7,16 @@ namespace {
 
 BoardFile Board;
 
+void SimBusUnmap();
+
+// The board's lock lives in its file, so that processes on the bridge and on the mapped bus of
+// one board share it.
 MapResult SimBusMap(const char* target, uint32_t, uint32_t, uintptr_t* linear, uint32_t* size,
                     std::string* why) {
-  BridgeLockHold hold;
+  SimBusUnmap();
   std::string path = *target != '\0' ? target : DefaultBoardPath();
-  if (!Board.Open(path)) {
-    *why = "Cannot open the simulated board's file " + path;
-    return MapResult::kNoDevice;
-  }
+  if (!Board.Open(path, why)) return MapResult::kNoDevice;
+  BridgeLockUseArea(&Board.Image()->lock);
   *linear = reinterpret_cast<uintptr_t>(&Board.Image()->window);
   *size = kSimBusWindowSize;
   return MapResult::kMapped;
@@ -43,8 +45,10 @@ void Write32(uint32_t offset, uint32_t value) {
   WindowWrite(Board.Image(), offset, value, 4);
 }
 
+// The lock is given up before the file that holds it is unmapped.
 void SimBusUnmap() {
-  BridgeLockHold hold;
+  if (Board.Image() == nullptr) return;
+  BridgeLockUseArea(nullptr);
   Board.Close();
 }
 

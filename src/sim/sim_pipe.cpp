@@ -1,23 +1,26 @@
 #include "sim/sim_pipe.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/board_lock.h"
 #include "sim/bridge.h"
 
 namespace {
 
-// The bridge handles one packet at a time, whoever sends it; the bridge lock stands for that,
-// since every process that shares the board file shares the lock.
+// The bridge handles one packet at a time, whoever sends it; the bridge lock stands for that.
+// It lives in the board file, so every process that shares the board shares the lock, whatever
+// name QDXBOARD gives it.
 BoardFile Board;
 
+void SimClose();
+
 bool SimOpen(const char* target, std::string* why) {
-  BridgeLockHold hold;
+  SimClose();
   std::string path = target && *target ? target : DefaultBoardPath();
-  if (!Board.Open(path)) {
-    *why = "Cannot open the simulated board's file " + path;
-    return false;
-  }
+  if (!Board.Open(path, why)) return false;
+  BridgeLockUseArea(&Board.Image()->lock);
+  BridgeLockHold hold;
   BridgeStart(Board.Image());
   return true;
 }
@@ -49,10 +52,19 @@ bool SimReset() {
   return true;
 }
 
+// The lock is given up before the file that holds it is unmapped.
 void SimClose() {
-  BridgeLockHold hold;
-  BridgeStop();
+  if (Board.Image() == nullptr) return;
+  {
+    BridgeLockHold hold;
+    BridgeStop();
+  }
+  BridgeLockUseArea(nullptr);
   Board.Close();
+}
+
+const char* SimErrorName(int code) {
+  return std::strerror(-code);
 }
 
 }  // namespace
@@ -68,6 +80,7 @@ const PipeOps SimPipes = {
     .send = SimSend,
     .receive = SimReceive,
     .close = SimClose,
+    .errorName = SimErrorName,
     .claim = nullptr,
     .release = nullptr,
     .reset = SimReset,

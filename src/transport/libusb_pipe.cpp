@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/board_lock.h"
 #include "transport/udev_rule.h"
 
 const LibusbCalls kLibusb = {
@@ -80,12 +81,18 @@ std::string NodeText(libusb_device* device) {
   return text;
 }
 
-void LibusbClose() {
+// Gives the interface back, and a kernel driver detached at open its interface.
+void GiveBridgeBack() {
   if (Bridge.claimed) Usb->releaseInterface(Bridge.handle, kInterface);
   if (Bridge.detached) Usb->attachKernelDriver(Bridge.handle, kInterface);
   if (Bridge.handle != nullptr) Usb->close(Bridge.handle);
   if (Bridge.context != nullptr) Usb->exit(Bridge.context);
   Bridge = LibusbState();
+}
+
+void LibusbClose() {
+  GiveBridgeBack();
+  BridgeLockClose();
 }
 
 // Why libusb_open refused an attached bridge, in the engineer's terms.
@@ -147,6 +154,8 @@ bool DetachKernelDriver(std::string* why) {
   return true;
 }
 
+// The bridge is a real board: its lock is the named one, shared by every process that names
+// the board alike.
 bool LibusbOpen(const char* target, std::string* why) {
   LibusbClose();
   uint16_t vendor = 0;
@@ -155,6 +164,7 @@ bool LibusbOpen(const char* target, std::string* why) {
     *why = std::string("'") + target + "' is not a vendor and product id (VVVV:PPPP)";
     return false;
   }
+  if (!BridgeLockOpenNamed(why)) return false;
   if (int rc = Usb->init(&Bridge.context); rc != 0) {
     Bridge.context = nullptr;
     *why = std::string("Cannot start libusb: ") + libusb_error_name(rc);
@@ -164,8 +174,9 @@ bool LibusbOpen(const char* target, std::string* why) {
     LibusbClose();
     return false;
   }
-  // exit(1), exit(99) and the end of main give the interface (and the kernel driver) back.
-  static const bool kClosedAtExit = std::atexit(LibusbClose) == 0;
+  // exit(1), exit(99) and the end of main give the interface (and the kernel driver) back. The
+  // lock stays mapped: an exit inside a hold leaves it to the kernel to release.
+  static const bool kClosedAtExit = std::atexit(GiveBridgeBack) == 0;
   (void)kClosedAtExit;
   return true;
 }
@@ -362,6 +373,7 @@ const PipeOps LibusbPipes = {
     .send = LibusbSend,
     .receive = LibusbReceive,
     .close = LibusbClose,
+    .errorName = libusb_error_name,
     .claim = LibusbClaim,
     .release = LibusbRelease,
     .reset = LibusbReset,

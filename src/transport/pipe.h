@@ -20,8 +20,9 @@ constexpr int kPipeCutShort = -1001;      // a send stopped part-way: the bridge
 
 struct PipeOps {
   const char* name;
-  // Opens the bridge named by target (backend-specific; may be empty for the default). False
-  // when there is no such bridge or it cannot be opened, with the real cause in *why.
+  // Opens the bridge named by target (backend-specific; may be empty for the default) and makes
+  // the bridge lock the one every process reaching that bridge shares. False when there is no
+  // such bridge or it cannot be opened, with the real cause in *why; quiet, the caller reports.
   bool (*open)(const char* target, std::string* why);
   // Finds the pipes (selecting the bridge setting that has them) and clears stalls on them;
   // false, after showing what the bridge offers, when it has none.
@@ -32,6 +33,8 @@ struct PipeOps {
   // received, or a negative error code (no transfer within the time is an error).
   int (*receive)(int pipe, uint8_t* buffer, size_t len, uint32_t timeoutMs);
   void (*close)();
+  // The name of an error code that send or receive returned.
+  const char* (*errorName)(int code);
   // Optional, null when the backend needs none. claim takes the bridge for this process for
   // one hold of the bridge lock (0, kPipeDisconnected, or another negative code with the cause
   // in *why); release gives it back at the end of the hold, so that processes share the bridge.

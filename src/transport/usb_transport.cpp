@@ -49,13 +49,18 @@ void PutHeader(uint8_t* packet, uint8_t type, uint32_t address, uint8_t device, 
   packet[7] = static_cast<uint8_t>(count >> 8);
 }
 
+// Open, and not lost.
+bool Usable() {
+  return UsbTransport.pipes != nullptr && !UsbTransport.linkLost;
+}
+
 // The bridge is gone for good: one line, then the HAL ends the run (or, without it, every later
-// transfer fails).
+// transfer fails until the transport is closed; not here, since the lock may be held).
 void LinkLost(const char* why) {
   std::printf("\n%s\n", why);
   std::fflush(stdout);
+  UsbTransport.linkLost = true;
   if (UsbTransport.onLinkLost != nullptr) UsbTransport.onLinkLost();
-  UsbTransportClose();
 }
 
 // Takes whatever the bridge still has to say, so that a late reply never passes for the answer
@@ -63,7 +68,7 @@ void LinkLost(const char* why) {
 void Drain() {
   UsbTransport.outOfStep = false;
   uint8_t* buffer = Reply.Get(kDrainTransfer);
-  if (buffer == nullptr || UsbTransport.pipes == nullptr) return;
+  if (buffer == nullptr || !Usable()) return;
   uint64_t start = MonotonicNanoseconds();
   while (MonotonicNanoseconds() - start < kDrainLimitNs) {
     int got = UsbTransport.pipes->receive(kReplyPipe, buffer, kDrainTransfer, kDrainWaitMs);
@@ -77,22 +82,22 @@ bool Configure();
 // A packet cut short leaves the bridge waiting for the rest of it: reset it and configure it
 // anew, or end the session when it does not come back.
 void Recover() {
-  if (UsbTransport.recovering || UsbTransport.pipes == nullptr) return;
+  if (UsbTransport.recovering || !Usable()) return;
   UsbTransport.recovering = true;
   const PipeOps* pipes = UsbTransport.pipes;
   bool back = pipes->reset != nullptr && pipes->reset();
   if (back) {
     Drain();
-    back = UsbTransport.pipes != nullptr && Configure();
+    back = Usable() && Configure();
   }
   UsbTransport.recovering = false;
   if (!back) LinkLost("Usb Transport: the bridge did not come back after a packet was cut short");
 }
 
 bool SendPacket(const uint8_t* packet, size_t len) {
-  if (UsbTransport.pipes == nullptr) return false;
+  if (!Usable()) return false;
   if (UsbTransport.outOfStep) Drain();
-  if (UsbTransport.pipes == nullptr) return false;
+  if (!Usable()) return false;
   int sent = UsbTransport.pipes->send(kPacketPipe, packet, len);
   if (sent == static_cast<int>(len)) return true;
   if (sent == kPipeDisconnected) {
@@ -106,7 +111,8 @@ bool SendPacket(const uint8_t* packet, size_t len) {
     Recover();
     return false;
   }
-  std::printf("\nUsb Transport: Write IOCTL failed %d\n", -sent);
+  std::printf("\nUsb Transport: Write IOCTL failed %d (%s)\n", -sent,
+              UsbTransport.pipes->errorName(sent));
   return false;
 }
 
@@ -117,7 +123,7 @@ int ReceiveTransfer(uint8_t* buffer, size_t len) {
     std::printf("\nUsb Transport: No buffer available for qvUsbTransportIn transaction \n");
     return -1;
   }
-  if (UsbTransport.pipes == nullptr) return -1;
+  if (!Usable()) return -1;
   int got = UsbTransport.pipes->receive(kReplyPipe, buffer, len, kReceiveTimeoutMs);
   if (got == kPipeDisconnected) {
     LinkLost(kBridgeDisconnected);
@@ -125,7 +131,8 @@ int ReceiveTransfer(uint8_t* buffer, size_t len) {
   }
   if (got <= 0) UsbTransport.outOfStep = true;
   if (got < 0) {
-    std::printf("\nUsb Transport: USB T: Read IOCTL failed: NACK %d\n", -got);
+    std::printf("\nUsb Transport: USB T: Read IOCTL failed: NACK %d (%s)\n", -got,
+                UsbTransport.pipes->errorName(got));
     return -1;
   }
   return got > 0 ? got : -1;
@@ -200,14 +207,14 @@ bool GetInStep() {
   std::printf("\nUsb Transport: the bridge did not acknowledge its configuration; resetting it\n");
   if (!pipes->reset()) return false;
   Drain();
-  return UsbTransport.pipes != nullptr && Configure();
+  return Usable() && Configure();
 }
 
 }  // namespace
 
 UsbHold::UsbHold() {
   UsbTransportState& usb = UsbTransport;
-  if (usb.holdDepth++ > 0 || usb.pipes == nullptr || usb.pipes->claim == nullptr) return;
+  if (usb.holdDepth++ > 0 || !Usable() || usb.pipes->claim == nullptr) return;
   std::string why;
   int claimed = usb.pipes->claim(&why);
   usb.claimed = claimed == 0;
@@ -238,7 +245,7 @@ bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumbe
   bool inStep = false;
   {
     UsbHold hold;
-    if (UsbTransport.pipes == nullptr || (pipes->claim != nullptr && !UsbTransport.claimed)) {
+    if (!Usable() || (pipes->claim != nullptr && !UsbTransport.claimed)) {
       // The claim has said why.
     } else if (!pipes->pipeInfo()) {
       std::printf("\nUsb Transport: Get Pipe Info failed\n");
@@ -266,6 +273,7 @@ void UsbTransportClose() {
   const PipeOps* pipes = UsbTransport.pipes;
   UsbTransport.pipes = nullptr;
   UsbTransport.claimed = false;
+  UsbTransport.linkLost = false;
   if (pipes != nullptr) pipes->close();
 }
 

@@ -29,8 +29,8 @@ struct UsbTransportState {
   bool recovering = false;  // configuring anew: a failure there does not start another recovery
   int holdDepth = 0;        // nesting of UsbHold
   bool claimed = false;     // the pipes are claimed for the outermost hold
+  bool linkLost = false;    // the bridge is gone for good: every transfer fails until closed
   // Called once the bridge is gone for good (after its one-line message); the HAL ends the run.
-  // Without it the transport is closed and every later transfer fails.
   void (*onLinkLost)() = nullptr;
 };
 extern UsbTransportState UsbTransport;

@@ -10,6 +10,9 @@
 //                     content of the "| " lines that follow
 //   | text            a line of the file above ("|" alone is an empty line)
 //   || text           text of the file above without a line end (its last line, usually)
+//   % hexfile NAME, % expect-hexfile NAME
+//                     the same for a binary file: its "| " lines hold bytes in hexadecimal
+//                     ("| 50 36 0A"), with no line ends of their own
 //   < text            a line of standard input (a bare "<" is an empty line)
 //   > text            a line of expected output (a bare ">" is an empty line)
 //   >| text           expected output without a line end (the last prompt, usually)
@@ -36,6 +39,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -93,6 +97,7 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
   std::string line;
   int lineNo = 0;
   std::string* fileBody = nullptr;
+  bool hexBody = false;
   while (std::getline(in, line)) {
     lineNo++;
     if (line.rfind("===", 0) == 0) {
@@ -108,8 +113,9 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
     Case& c = cases.back();
     if (line.rfind("$ ", 0) == 0) {
       c.args = SplitCommandLine(Rest(line, 1));
-    } else if (line.rfind("% file ", 0) == 0) {
-      c.files.emplace_back(Rest(line, 6), "");
+    } else if (line.rfind("% file ", 0) == 0 || line.rfind("% hexfile ", 0) == 0) {
+      hexBody = line[2] == 'h';
+      c.files.emplace_back(Rest(line, hexBody ? 9 : 6), "");
       fileBody = &c.files.back().second;
     } else if (line.rfind("% env ", 0) == 0) {
       c.env.push_back(Rest(line, 5));
@@ -118,9 +124,13 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
       c.boardGiven = true;
     } else if (line == "% bridge-only") {
       c.bridgeOnly = true;
-    } else if (line.rfind("% expect-file ", 0) == 0) {
-      c.expectedFiles.emplace_back(Rest(line, 13), "");
+    } else if (line.rfind("% expect-file ", 0) == 0 || line.rfind("% expect-hexfile ", 0) == 0) {
+      hexBody = line[9] == 'h';
+      c.expectedFiles.emplace_back(Rest(line, hexBody ? 16 : 13), "");
       fileBody = &c.expectedFiles.back().second;
+    } else if (line[0] == '|' && fileBody != nullptr && hexBody) {
+      std::istringstream bytes(Rest(line, 1));
+      for (unsigned value = 0; bytes >> std::hex >> value;) *fileBody += static_cast<char>(value);
     } else if (line.rfind("||", 0) == 0 && fileBody != nullptr) {
       *fileBody += Rest(line, 2);
     } else if (line[0] == '|' && fileBody != nullptr) {
@@ -358,17 +368,85 @@ TEST(SharedBoard, ASecondProcessSeesWhatTheFirstWrote) {
   EXPECT_NE(output.find("00000102:  ABCD"), std::string::npos) << output;
 }
 
-// The bridge and the mapped bus reach one board: what one process writes on the bridge, another
-// reads through the window.
-TEST(SharedBoard, TheMappedBusSeesWhatTheBridgeWrote) {
+// Two processes that name their lock differently, on one board file, each writing its own
+// numbers to its own address and reading every one back; the second reaches the board through the
+// bridge or through the mapped bus. The memory engine's address is one for the whole board, so
+// without one lock between them a process would move it under the other.
+TEST(SharedBoard, DifferentQdxboardValuesShareTheBoardFilesLock) {
+  for (const char* bus : {"sim:", "simbus:"}) {
+    SCOPED_TRACE(bus);
+    CaseDir first, second;
+    Case one;
+    one.files = {{"writer.txt",
+                  "VERBOSE CMD:OFF SET:OFF\n"
+                  "set $a arg[1].n\n"
+                  "set $base arg[2].n\n"
+                  "set $i 0\n"
+                  "set $bad 0\n"
+                  "while $i<20000t do set $i $i+1; set disp32[$a] $i+$base; "
+                  "if disp32[$a]!=$i+$base then set $bad $bad+1\n"
+                  "print \"bad=\" $bad.s \"\\n\"\n"}};
+    one.args = {"-q", "writer", "100", "0"};
+    one.env = {"QDXBOARD=one"};
+    Case two = one;
+    two.args = {"-q", "writer", "200", "80000000"};
+    two.env = {"QDXBOARD=two", std::string("VORN_BOARD=") + bus + first.path + "/board.img"};
+    RunResult fromTwo;
+    std::thread other([&] { fromTwo = RunVorn(two, second.path); });
+    EXPECT_EQ(RunVorn(one, first.path).output, "bad=0\n");
+    other.join();
+    EXPECT_EQ(fromTwo.output, "bad=0\n");
+    Case check;
+    check.args = {"-q", "r32", "100", "200"};
+    EXPECT_EQ(RunVorn(check, first.path).output,
+              "00000100:  00004E20  ' N..'\n00000200:  80004E20  ' N..'\n");
+  }
+}
+
+// A script that could only run cut is refused whole, and the board stays as it was: one larger
+// than a script may be, or one with a NUL byte. One byte less than the limit still runs.
+TEST(ScriptLimits, OversizedOrNulScriptsAreRefusedWhole) {
+  const std::string pad(204799 - 7 - 2, 'x');
+  const struct {
+    const char* name;
+    std::string text;
+    std::string message;
+  } rows[] = {
+      {"big", "w 10 5\n'" + pad + "yz\n", "is larger than 204799 bytes (line 2)"},
+      {"nul", std::string("w 10 5\nw 12 6\0 7\nw 14 8\n", 20), "holds a NUL byte (line 2)"},
+  };
+  for (const auto& row : rows) {
+    CaseDir dir;
+    Case run;
+    run.files = {{std::string(row.name) + ".txt", row.text}};
+    run.args = {"-q", row.name};
+    RunResult r = RunVorn(run, dir.path);
+    EXPECT_EQ(r.output, "ERROR: Script file '" + dir.path + "/" + row.name + ".txt' " +
+                            row.message + "; nothing of it was run.\n");
+    EXPECT_EQ(r.exitCode, 1);
+    Case check;
+    check.args = {"-q", "r", "10", "12", "14"};
+    EXPECT_EQ(RunVorn(check, dir.path).output,
+              "00000010:  0000  '..'\n00000012:  0000  '..'\n00000014:  0000  '..'\n");
+  }
   CaseDir dir;
-  Case write, read;
-  write.args = {"w", "100", "1234"};
-  read.args = {"r", "100"};
-  read.board = "simbus:{dir}/board.img";
-  RunVorn(write, dir.path);
-  std::string output = RunVorn(read, dir.path).output;
-  EXPECT_NE(output.find("00000100:  1234"), std::string::npos) << output;
+  Case limit;
+  limit.files = {{"limit.txt", "w 10 5\n'" + pad + "\n"}};
+  limit.args = {"-q", "limit"};
+  EXPECT_EQ(RunVorn(limit, dir.path).exitCode, 0);
+  limit.args = {"-q", "r", "10"};
+  EXPECT_EQ(RunVorn(limit, dir.path).output, "00000010:  0005  '..'\n");
+}
+
+// A NUL byte would end a typed line early: the line is refused whole, the next one runs.
+TEST(InputLimits, ALineWithANulByteIsRefusedWhole) {
+  CaseDir dir;
+  Case run;
+  run.args = {"-q"};
+  run.input = std::string("w 30 1\0 2\nr 30 32\n", 18);
+  EXPECT_EQ(RunVorn(run, dir.path).output,
+            "=w 30 1\nERROR: Line holds a NUL byte; it was refused.\n"
+            "=r 30 32\n00000030:  0000  '..'\n00000032:  0000  '..'\n\n=");
 }
 
 }  // namespace

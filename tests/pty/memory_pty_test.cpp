@@ -27,6 +27,28 @@ TEST(ModifyMode, DigitsSpaceMinusAndPeriod) {
   t.Type("q");
   t.Line("d16 10 L3");
   ASSERT_TRUE(t.WaitFor("00000010:  0013 0000 0000"));
+
+  // A step past the end of display memory rings the bell and stays at the last location.
+  t.Line("w8 fffff");
+  ASSERT_TRUE(t.WaitFor("000FFFFF:  00  '.'>"));
+  t.Key(" ");
+  ASSERT_TRUE(t.WaitFor("000FFFFF:  00  '.'>", 2));
+  t.Type("q");
+  t.Quiet();
+  EXPECT_EQ(t.Shown().bells, 2);
+  t.Quit();
+}
+
+// A search that would take many seconds (every candidate matches all but the last of 101 values)
+// is stopped by ESC, and the prompt comes back.
+TEST(LongRanges, EscStopsASearch) {
+  Vorn t;
+  t.Line("f8 0 L100000 41");
+  ASSERT_TRUE(t.WaitFor("=", 2));  // keys typed during the fill would be looked at for ESC
+  t.Line("s8 0 L100000 \"" + std::string(100, 'A') + "B\"");
+  t.Quiet();
+  t.Key(kEsc);
+  ASSERT_TRUE(t.WaitFor("ERROR: Search stopped with ESC."));
   t.Quit();
 }
 

@@ -10,8 +10,15 @@ namespace {
 
 struct Split {
   ArgSlot words[kMaxArgs];
+  bool cut = false;
   int count;
-  explicit Split(const std::string& text) : count(SplitArgs(text.data(), text.size(), words)) {}
+  explicit Split(const std::string& text)
+      : count(SplitArgs(text.data(), text.size(), words, &cut)) {
+    // Measuring alone finds the same.
+    bool measuredCut = false;
+    EXPECT_EQ(SplitArgs(text.data(), text.size(), nullptr, &measuredCut), count);
+    EXPECT_EQ(measuredCut, cut);
+  }
 };
 
 TEST(SplitArgs, BlanksSeparateWordsAndUnusedSlotsAreEmpty) {
@@ -45,16 +52,21 @@ TEST(SplitArgs, UnbalancedQuotesAndBracketsEndAtTheEnd) {
   EXPECT_STREQ(e.words[1], R"("ends in backslash\)");
 }
 
-TEST(SplitArgs, LongWordsAreCutToTheSlot) {
+TEST(SplitArgs, LongWordsAreCutToTheSlotAndSaySo) {
+  EXPECT_FALSE(Split("w " + std::string(255, 'a')).cut);
+  EXPECT_FALSE(Split("p \"" + std::string(252, 'q') + "\"").cut);
   Split plain("w " + std::string(400, 'a') + " next");
+  EXPECT_TRUE(plain.cut);
   ASSERT_EQ(plain.count, 3);
   EXPECT_EQ(std::string(plain.words[1]), std::string(255, 'a'));
   EXPECT_STREQ(plain.words[2], "next");
   Split quoted("p \"" + std::string(400, 'q') + "\" next");
+  EXPECT_TRUE(quoted.cut);
   ASSERT_EQ(quoted.count, 3);
   EXPECT_EQ(std::string(quoted.words[1]).size(), 255u);
   // A group stops at 254 characters; what follows the cut starts over as ordinary text.
   Split bracket("p (" + std::string(400, ' ') + ")");
+  EXPECT_TRUE(bracket.cut);
   ASSERT_EQ(bracket.count, 3);
   EXPECT_EQ(std::string(bracket.words[1]).size(), 254u);
   EXPECT_STREQ(bracket.words[2], ")");

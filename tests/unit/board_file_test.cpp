@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "test_support.h"
@@ -21,7 +22,8 @@ class BoardFileTest : public ::testing::Test {
   }
   // Opens the board file; the test fails when it cannot.
   BoardImage* Open(BoardFile& board) {
-    EXPECT_TRUE(board.Open(path_));
+    std::string why;
+    EXPECT_TRUE(board.Open(path_, &why)) << why;
     EXPECT_EQ(FileSize(), static_cast<off_t>(sizeof(BoardImage)));
     return board.Image();
   }
@@ -45,23 +47,23 @@ TEST_F(BoardFileTest, NewFileStartsInThePowerOnStateAndKeepsChanges) {
   EXPECT_EQ(Mark(image), 0x1234);
   EXPECT_EQ(image->chip.memory[kDisplayMemorySize - 1], 0x5A);
   // Two mappings share one board.
-  ASSERT_TRUE(second.Open(path_));
+  Open(second);
   Mark(image) = 0x4321;
   EXPECT_EQ(Mark(second.Image()), 0x4321);
 }
 
-TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
-  // Each way of spoiling a used board: cut or grow the file (to size, unless negative), or
-  // overwrite its magic or version.
+TEST_F(BoardFileTest, BoardImagesOfAnotherBuildAndEmptyFilesBecomeNewBoards) {
+  // Each way a board image no longer fits this build: cut or grown (to size, unless negative),
+  // or another version.
   const struct {
     const char* what;
     off_t size;
-    const char* magic;
     uint32_t version;
   } spoils[] = {
-      {"truncated", 100, nullptr, 0},     {"wrong magic", -1, "GARBAGE", 0},
-      {"wrong version", -1, nullptr, 99}, {"oversized", sizeof(BoardImage) + 4096, nullptr, 0},
-      {"empty", 0, nullptr, 0},
+      {"truncated", 100, 0},
+      {"other version", -1, 99},
+      {"oversized", sizeof(BoardImage) + 4096, 0},
+      {"empty", 0, 0},
   };
   for (const auto& s : spoils) {
     SCOPED_TRACE(s.what);
@@ -70,7 +72,6 @@ TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
       BoardImage* image = Open(board);
       Mark(image) = 0x1234;
       image->chip.regs[0x0040 / 2] = 0x0077;
-      if (s.magic != nullptr) std::memcpy(image->magic, s.magic, 8);
       if (s.version != 0) image->version = s.version;
     }
     if (s.size >= 0) {
@@ -84,10 +85,28 @@ TEST_F(BoardFileTest, TruncatedCorruptOrOversizedFilesAreRecreated) {
   }
 }
 
-TEST_F(BoardFileTest, UnusablePathsFailCleanly) {
+// A file given by mistake is never turned into a board: it is refused and left as it was.
+TEST_F(BoardFileTest, FilesThatAreNoBoardImageAreRefusedAndLeftAlone) {
+  for (const std::string& foreign :
+       {std::string("my notes\n"), std::string(sizeof(BoardImage), 'G')}) {
+    std::ofstream(path_, std::ios::binary) << foreign;
+    BoardFile board;
+    std::string why;
+    EXPECT_FALSE(board.Open(path_, &why));
+    EXPECT_EQ(why, "'" + path_ + "' is not a board image; it is left as it is");
+    EXPECT_EQ(FileSize(), static_cast<off_t>(foreign.size()));
+    EXPECT_EQ(board.Image(), nullptr);
+  }
+}
+
+TEST_F(BoardFileTest, UnusablePathsFailNamingTheFileAndTheCause) {
   BoardFile board;
-  EXPECT_FALSE(board.Open(dir_ / "no/such/dir/board.img"));
-  EXPECT_FALSE(board.Open(dir_.Path()));  // a directory
+  std::string why;
+  EXPECT_FALSE(board.Open(dir_ / "no/such/dir/board.img", &why));
+  EXPECT_EQ(why, "Cannot open the board file '" + dir_ / "no/such/dir/board.img" +
+                     "': No such file or directory");
+  EXPECT_FALSE(board.Open(dir_.Path(), &why));  // a directory
+  EXPECT_EQ(why, "Cannot open the board file '" + dir_.Path() + "': Is a directory");
   EXPECT_EQ(board.Image(), nullptr);
 }
 

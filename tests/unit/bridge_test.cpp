@@ -150,9 +150,9 @@ TEST_F(SimBridgeTest, InjectedFaultsReachTheCallerAsFailures) {
   SetMemoryAddress(0, true);
   EXPECT_EQ(UsbBlockRead(kRegMemPort + 1, 1000, kChip, buffer.data()), 1000u);
   EXPECT_EQ(Captured(),
-            "\nUsb Transport: USB T: Read IOCTL failed: NACK 110\n"
+            "\nUsb Transport: USB T: Read IOCTL failed: NACK 110 (Connection timed out)\n"
             "\nBogus packet received 0x 3\nBogus packet received 0x 3"
-            "\nUsb Transport: USB T: Read IOCTL failed: NACK 110\n");
+            "\nUsb Transport: USB T: Read IOCTL failed: NACK 110 (Connection timed out)\n");
 }
 
 TEST_F(SimBridgeTest, GarbagePacketsAreCountedNeverFatal) {

@@ -185,14 +185,17 @@ TEST_F(BusVariantTest, EveryVariantAndOptionWritesTheSameMemory) {
     qvWriteMemory8(0x101, 0x77);  // only the high byte changes
     qvFillMemory8(0x203, 0xEE, 3);
     const uint8_t pairs[] = {0x11, 0x22, 0x33, 0x44};
-    qvBurstWriteMemory8(0x300, pairs, 4);  // first byte of each pair high, as on the bridge
+    qvBurstWriteMemory8(0x300, pairs, 4);  // in memory order, as on the bridge
+    qvBurstWriteMemory8(0x501, pairs, 3);  // odd ends merged into their words
     qvWriteMemory32(0x400, 0xAABBCCDD);
     const uint8_t expected100[] = {0x34, 0x77};
     const uint8_t expected202[] = {0x00, 0xEE, 0xEE, 0xEE, 0x00};
-    const uint8_t expected300[] = {0x22, 0x11, 0x44, 0x33};
+    const uint8_t expected300[] = {0x11, 0x22, 0x33, 0x44};
+    const uint8_t expected500[] = {0x00, 0x11, 0x22, 0x33, 0x00};
     EXPECT_EQ(0, std::memcmp(Memory() + 0x100, expected100, 2));
     EXPECT_EQ(0, std::memcmp(Memory() + 0x202, expected202, 5));
     EXPECT_EQ(0, std::memcmp(Memory() + 0x300, expected300, 4));
+    EXPECT_EQ(0, std::memcmp(Memory() + 0x500, expected500, 5));
     EXPECT_EQ(qvReadMemory32(0x400), 0xAABBCCDDu);
     uint8_t bytes[3];
     qvBurstReadMemory8(0x101, bytes, 3);

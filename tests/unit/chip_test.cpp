@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -48,8 +49,7 @@ TEST_F(ChipTest, ReadOnlyIgnoresWritesWriteOnlyReadsZeroUnknownIsCountedOnly) {
   EXPECT_EQ(Read(0x018E), 0);
   EXPECT_EQ(Read(0x0A00), 0);
   EXPECT_EQ(chip()->badAccesses, 2u);
-  Write(0x0268, 0x0040);  // PIP1_SCALER_COEF
-  EXPECT_EQ(Read(0x0268), 0);
+  EXPECT_EQ(Read(kRegSoftReset), 0);
   Write(0x0200, 0x00B3);  // lcdReset and both LUT address clears read back as 0
   EXPECT_EQ(Read(0x0200), 0x0030);
   Write(0x0180, 0x801C);  // hwcReset reads back as 0
@@ -187,6 +187,11 @@ TEST_F(ChipTest, ScalerCoefficientsFillTheSelectedTableThroughTheCounter) {
   EXPECT_EQ(Read(kRegPip2ScalerPort), 0x0000);
   EXPECT_EQ(Read(0x02AE), 0x0000);
   EXPECT_EQ(chip()->coef[1][0][0], 5);
+  // The port reads the selected table back through the same counter.
+  Write(kRegPip1ScalerPort, 0x0011);  // counter reset, vertical table
+  EXPECT_EQ(Read(kRegPip1ScalerCoef), 0xF0);
+  EXPECT_EQ(Read(kRegPip1ScalerCoef), 0xF1);
+  EXPECT_EQ(Read(kRegPip1ScalerPort), 0x0210);
 }
 
 // Sends width x height pixels numbered from 1 through the write window and returns where each
@@ -337,6 +342,24 @@ TEST_F(ChipTest, DamagedStateNeverReachesOutsideItself) {
     }
   }
   EXPECT_EQ(changed, 0u);
+}
+
+TEST_F(ChipTest, PanelScanDrivesVndpAndVoutPulsesWhileThePortIsOn) {
+  for (int i = 0; i < 40; i++) EXPECT_EQ(Read(kRegMiscConfig), 0x04D1);  // no scan: as stored
+  Write(kRegDisplayMode1, 0x0400);                                       // LCD port on
+  std::string vndp;
+  for (int i = 0; i < 32; i++) vndp += Read(kRegMiscConfig) & 0x0080 ? '1' : '0';
+  EXPECT_EQ(vndp, "00000000000001100000000000000110");  // two lines of sixteen, each frame
+  EXPECT_EQ(Read(kRegGpioIrq0), 0);                     // no VOUT rate: no pulse
+  Write(kRegVoutConfig, 0x2003);                        // every second frame, three lines in
+  Write(kRegGpioConfig0, 0x0001);                       // pin 0 is an output
+  int reads = 0;
+  while (Read(kRegGpioIrq0) == 0 && reads < 100) reads++;
+  EXPECT_LT(reads, 2 * 16 + 3);
+  EXPECT_EQ(Read(kRegGpioIrq0), 0xFFFE);
+  EXPECT_EQ(Read(kRegGpioIrq1), 0x00FF);
+  Write(kRegGpioIrq0, 0);
+  EXPECT_EQ(Read(kRegGpioIrq0), 0);
 }
 
 }  // namespace

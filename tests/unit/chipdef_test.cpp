@@ -477,6 +477,23 @@ TEST(LiveModelTest, RegistersAreTheChipsNotTheList) {
   EXPECT_EQ(m.GetFieldValue("dataformat"), 0u);
 }
 
+TEST(LiveModelTest, AFieldOfADataPortIsWrittenWithoutReadingThePort) {
+  struct CountingModel : LiveModel {
+    uint32_t ReadRegHot(const RegisterRec& reg, uint32_t index) override {
+      reads[index]++;
+      return LiveModel::ReadRegHot(reg, index);
+    }
+    std::map<uint32_t, int> reads;
+  } m;
+  m.regs[0x0268] = 0xAB00;
+  m.regs[0x0266] = 0x0010;
+  ASSERT_TRUE(m.SetFieldValue("pip1coefport", 0x40));
+  EXPECT_EQ(m.reads.count(0x0268), 0u);  // a read would have moved the counter
+  EXPECT_EQ(m.regs[0x0268], 0x40u);
+  ASSERT_TRUE(m.SetFieldValue("pip1countreset", 1));  // ordinary registers keep their other bits
+  EXPECT_EQ(m.regs[0x0266], 0x0011u);
+}
+
 TEST_F(BuiltInDocument, PanelSettingsOfTheRgbOnlyChip) {
   EXPECT_EQ(m.GetFieldValue("paneltype"), 0u);
   EXPECT_STREQ(m.GetValueText("paneltype", true), "Mode 1 (LCD=RGB)");

@@ -43,9 +43,9 @@ int RecordingSend(int pipe, const uint8_t* data, size_t len) {
 }
 
 // The simulated bridge, with every packet recorded on its way.
-const PipeOps RecordingPipes = {"recording",   SimPipes.open,    SimPipes.pipeInfo,
-                                RecordingSend, SimPipes.receive, SimPipes.close,
-                                nullptr,       nullptr,          SimPipes.reset};
+const PipeOps RecordingPipes = {"recording",      SimPipes.open,  SimPipes.pipeInfo,  RecordingSend,
+                                SimPipes.receive, SimPipes.close, SimPipes.errorName, nullptr,
+                                nullptr,          SimPipes.reset};
 
 int Assertions = 0;
 int AnswerContinue() {
@@ -149,13 +149,22 @@ TEST_F(BridgeHal, LongRegistersMustNotCrossTheHighByte) {
   EXPECT_EQ(Assertions, 2);
 }
 
-TEST_F(BridgeHal, ByteBurstWritesPackPairsHighByteFirst) {
-  const uint8_t bytes[] = {0x11, 0x22};
+TEST_F(BridgeHal, ByteBurstWritesKeepMemoryOrderAndMergeOddEnds) {
+  const uint8_t bytes[] = {0x11, 0x22, 0x33, 0x44, 0x55};
   qvBurstWriteMemory8(0x10, bytes, 2);
   auto p = PortPackets();
   ASSERT_EQ(p.size(), 1u);
-  EXPECT_EQ(p[0].data, (std::vector<uint8_t>{0x22, 0x11}));  // the word 1122h
-  EXPECT_EQ(qvReadMemory16(0x10), 0x1122u);
+  EXPECT_EQ(p[0].data, (std::vector<uint8_t>{0x11, 0x22}));  // the word 2211h
+  EXPECT_EQ(qvReadMemory16(0x10), 0x2211u);
+  uint8_t back[5] = {};
+  qvWriteMemory16(0x20, 0xAAAA);
+  qvWriteMemory16(0x26, 0xBBBB);
+  qvBurstWriteMemory8(0x21, bytes, 5);  // odd start and odd end: both neighbours kept
+  EXPECT_EQ(Assertions, 0);
+  qvBurstReadMemory8(0x21, back, 5);
+  EXPECT_EQ(std::vector<uint8_t>(back, back + 5), std::vector<uint8_t>(bytes, bytes + 5));
+  EXPECT_EQ(Memory()[0x20], 0xAA);
+  EXPECT_EQ(Memory()[0x26], 0xBB);
 }
 
 TEST_F(BridgeHal, ByteWritesKeepTheOtherHalfOfTheWord) {

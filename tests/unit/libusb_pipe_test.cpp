@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@
 #include "hal/hal.h"
 #include "hal/hal_state.h"
 #include "platform/assert.h"
+#include "platform/board_lock.h"
 #include "sim/bridge.h"
 #include "test_support.h"
 #include "transport/udev_rule.h"
@@ -365,6 +368,14 @@ TEST_F(LibusbPipeTest, AnAbortedAssertionGivesTheInterfaceBack) {
       ::testing::ExitedWithCode(99),
       "fake: claim\n.*ASSERT - stop here.*fake: release\nfake: "
       "attach\nfake: close\n$");
+  // The child ended inside its hold of the bridge lock: the lock is free for the others.
+  static std::atomic<bool> taken{false};
+  std::thread([] {
+    BridgeLockHold hold;
+    taken = true;
+  }).detach();
+  for (int i = 0; i < 500 && !taken; i++) usleep(10000);
+  EXPECT_TRUE(taken);
 }
 
 }  // namespace

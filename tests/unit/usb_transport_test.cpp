@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -71,13 +72,14 @@ const PipeOps kScriptedPipes = {
     .name = "scripted",
     .open =
         [](const char*, std::string* why) {
-          *why = "no scripted bridge";
+          *why = "the scripted bridge is closed";
           return Script.opens;
         },
     .pipeInfo = [] { return true; },
     .send = ScriptedSend,
     .receive = ScriptedReceive,
     .close = [] {},
+    .errorName = [](int code) -> const char* { return std::strerror(-code); },
     .claim = nullptr,
     .release = nullptr,
     .reset =
@@ -141,7 +143,7 @@ TEST_F(UsbTransportTest, OpenSendsTheConfigurationAndWaitsForItsAcknowledge) {
 
 TEST_F(UsbTransportTest, OpenFailsWithoutDriverOrAcknowledge) {
   EXPECT_FALSE(Open(true, false));
-  EXPECT_EQ(Restart(), "\nUsb Transport: no scripted bridge\n");
+  EXPECT_EQ(Restart(), "\nUsb Transport: the scripted bridge is closed\n");
   EXPECT_TRUE(Script.sent.empty());
   // A bridge that never acknowledges, even after its one reset, is not a working bridge; later
   // transfers then fail.
@@ -191,7 +193,8 @@ TEST_F(UsbTransportTest, FailedSingleReadsGiveZero) {
   uint32_t value = 0xFFFF;
   EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));  // no reply at all
   EXPECT_EQ(value, 0u);
-  EXPECT_EQ(Restart(), "\nUsb Transport: USB T: Read IOCTL failed: NACK 110\n");
+  EXPECT_EQ(Restart(),
+            "\nUsb Transport: USB T: Read IOCTL failed: NACK 110 (Connection timed out)\n");
 
   Script.transfers.push_back({1, 0, 2, 0, 0x34});  // head and only one of two bytes
   value = 0xFFFF;
@@ -200,7 +203,7 @@ TEST_F(UsbTransportTest, FailedSingleReadsGiveZero) {
 
   Script.sendFails = true;
   EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));
-  EXPECT_EQ(Restart(), "\nUsb Transport: Write IOCTL failed 5\n");
+  EXPECT_EQ(Restart(), "\nUsb Transport: Write IOCTL failed 5 (Input/output error)\n");
 }
 
 TEST_F(UsbTransportTest, WrongReplyTypesAreReportedAndSkipped) {
@@ -335,7 +338,8 @@ TEST_F(UsbTransportTest, APacketCutShortResetsAndReconfiguresTheBridge) {
   Script.cutShortSends = 1;
   Script.acknowledgeAfterResets = 99;
   EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
-  EXPECT_EQ(UsbTransport.pipes, nullptr);
+  EXPECT_TRUE(UsbTransport.linkLost);
+  EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
   EXPECT_NE(Restart().find("\nUsb Transport: the bridge did not come back after a packet was cut "
                            "short\n"),
             std::string::npos);

@@ -1,0 +1,31 @@
+#include "display/windows.h"
+
+#include "chipdef/chipdef.h"
+#include "display/pixel_format.h"
+
+namespace {
+
+constexpr const char* kStartFeatures[kDisplayWindowCount] = {"main1saddr", "main2saddr",
+                                                             "pip1saddr", "pip2saddr"};
+
+constexpr const char* kDataTypeFormats[kDataTypeCount] = {
+    "Y422.YU-YV", "Y422.Y1Y0@VU", "Y420.YU-YV+Y1Y0-Y3Y2", "Y420.Y1Y0-Y3Y2@VU", "R565.RGB"};
+
+}  // namespace
+
+int DataTypeFormat(uint32_t dataType) {
+  return dataType < kDataTypeCount ? FindPixelFormat(kDataTypeFormats[dataType]) : -1;
+}
+
+uint32_t GetWindowStartAddress(int window) {
+  if (window < 0 || window >= kDisplayWindowCount) return 0;
+  return ChipModel().GetValue(kStartFeatures[window]);
+}
+
+int GetWindowPixelFormat(int window) {
+  if (window < 0 || window >= kDisplayWindowCount) return -1;
+  if (window == kMain1 || window == kMain2 || ChipModel().GetValue("hwc") == 0) {
+    return FindPixelFormat("R565.RGB");
+  }
+  return DataTypeFormat(ChipModel().GetValue("datatype"));
+}

@@ -1,0 +1,21 @@
+// The four display windows as the chip model sees them: where each starts in display memory and
+// the pixel format of its memory (the PIP windows take the host write window's data type when it
+// is enabled).
+#pragma once
+
+#include <cstdint>
+
+enum DisplayWindow : int { kMain1 = 0, kMain2 = 1, kPip1 = 2, kPip2 = 3 };
+constexpr int kDisplayWindowCount = 4;
+
+// The host write window's data types 0 to 4 (YUV 422, YUV 422 separate, YUV 420, YUV 420
+// separate, RGB 565) as table formats; -1 for any other type. FLOAD's and FDUMP's F= use them.
+constexpr uint32_t kDataTypeCount = 5;
+int DataTypeFormat(uint32_t dataType);
+
+// The window's start address ("main1saddr" .. "pip2saddr"); 0 for a number outside 0..3.
+uint32_t GetWindowStartAddress(int window);
+
+// The pixel-format index of the window, or -1 for a number outside 0..3 or a data type the
+// table has no format for.
+int GetWindowPixelFormat(int window);
