@@ -59,19 +59,17 @@ sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-# Every libFuzzer target, built with clang, each run for FUZZ_SECONDS.
+# Every libFuzzer target, built with clang, each run for FUZZ_SECONDS, JOBS of them at a time.
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON \
 	  -DVORN_TESTS=OFF -DVORN_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@mkdir -p $(FUZZ_BUILD)/logs; \
-	for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
-	  log=$(FUZZ_BUILD)/logs/$$(basename $$f).log; \
-	  echo "== $$f"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=5 -close_fd_mask=1 \
-	    </dev/null >$$log 2>&1 || { tail -40 $$log; exit 1; }; \
-	  grep -a "^Done" $$log; \
-	done
+	ls $(FUZZ_BUILD)/fuzz/fuzz_* | xargs -P $(JOBS) -I{} sh -c '\
+	  log=$(FUZZ_BUILD)/logs/$$(basename {}).log; \
+	  {} -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=5 -close_fd_mask=1 \
+	    </dev/null >$$log 2>&1 || { echo "== {} FAILED"; tail -40 $$log; exit 255; }; \
+	  echo "== {}: $$(grep -a "^Done" $$log)"'
 
 bench: build
 	@for b in $(BUILD)/bench/vorn_bench_*; do echo "== $$b"; $$b || exit 1; done

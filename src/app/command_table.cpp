@@ -21,18 +21,10 @@ bool CmdNotImplemented(int, ArgSlot*, Value*) {
 }
 
 // clang-format off
-constexpr CommandRow kModeRow = {BASIC, "m", CmdNotImplemented, kAnyBoard,
-                          "M                                         - Shows current Mode info"};
-constexpr CommandRow kMemoryMapRow = {BASIC, "mm", CmdNotImplemented, kAnyBoard,
-                          "MM                                        - Shows memory map layout"};
 constexpr CommandRow kShowRow = {BASIC, "show;sh", CmdNotImplemented, kNeedsCard,
                           "SHOW [MAIN1|MAIN2|PIP1|PIP2|MEM] [..]     - Shows a test pattern to screen"};
-constexpr CommandRow kDiagnoseRow = {ADVANCED, "diagnose;diagn", CmdNotImplemented, kAnyBoard,
-                          "DIAGNOSE                                  - Diagnose using spec restrictions"};
 constexpr CommandRow kDrawRow = {ADVANCED, "draw", CmdNotImplemented, kNeedsCard,
                           "DRAW [MAIN1|MAIN2 ..] [TEXT|LINE|BOX ..]  - Draws various graphics to screen"};
-constexpr CommandRow kPllRow = {ADVANCED, "pll", CmdNotImplemented, kNeedsCard,
-                          "PLL [freq]                                - Sets PLL (freq=xx.xxx MHz)"};
 constexpr CommandRow kSyncStridesRow = {ADVANCED, "ss", CmdNotImplemented, kNeedsCard,
                           "SS                                        - Synchronize strides"};
 // clang-format on

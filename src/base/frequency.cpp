@@ -1,22 +1,33 @@
 #include "base/frequency.h"
 
-#include <cctype>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
+#include "base/helper.h"
 #include "base/string_list.h"
 
 namespace {
 
-bool IsLetter(std::string_view text, size_t i, char lower) {
-  return i < text.size() && std::tolower(static_cast<unsigned char>(text[i])) == lower;
+constexpr uint64_t kMaxHz = UINT32_MAX;
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
-// The multiplier a unit text names ("Hz", "KHz", "MHz" in any case), or the default.
-uint32_t UnitMultiplier(std::string_view unit, uint32_t defaultMultiplier) {
-  if (IsLetter(unit, 0, 'h') && IsLetter(unit, 1, 'z')) return 1;
-  if (IsLetter(unit, 0, 'k') && IsLetter(unit, 1, 'h')) return 1000;
-  if (IsLetter(unit, 0, 'm') && IsLetter(unit, 1, 'h')) return 1000000;
-  return defaultMultiplier;
+// The multiplier a unit names ("Hz", "KHz", "MHz", "GHz" in any case), the default for no unit;
+// false for anything else, which must not pass for the default.
+bool UnitMultiplier(std::string_view unit, uint32_t defaultMultiplier, uint32_t* multiplier) {
+  constexpr struct {
+    const char* name;
+    uint32_t multiplier;
+  } kUnits[] = {{"", 0}, {"hz", 1}, {"khz", 1000}, {"mhz", 1000000}, {"ghz", 1000000000}};
+  for (const auto& u : kUnits) {
+    if (!EqualsNoCase(unit, u.name)) continue;
+    *multiplier = u.multiplier != 0 ? u.multiplier : defaultMultiplier;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -34,24 +45,33 @@ const char* FreqToStr(uint32_t hz) {
   return out;
 }
 
-uint32_t StrToFreq(std::string_view text, uint32_t defaultMultiplier) {
+bool StrToFreq(std::string_view text, uint32_t defaultMultiplier, uint32_t* hz) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') i++;
-  uint32_t whole = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); i++) {
-    whole = whole * 10 + static_cast<uint32_t>(text[i] - '0');
+  bool digits = false;
+  uint64_t whole = 0;
+  for (; i < text.size() && IsDigit(text[i]); i++) {
+    // Past the largest frequency further digits change nothing: keep it from wrapping.
+    if (whole <= kMaxHz) whole = whole * 10 + static_cast<uint32_t>(text[i] - '0');
+    digits = true;
   }
-  uint32_t thousandths = 0;
+  uint64_t thousandths = 0;
   if (i < text.size() && text[i] == '.') {
     uint32_t scale = 100;
-    for (i++; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); i++) {
+    for (i++; i < text.size() && IsDigit(text[i]); i++) {
       thousandths += scale * static_cast<uint32_t>(text[i] - '0');
       scale /= 10;
+      digits = true;
     }
   }
-  if (i < text.size() && text[i] == ' ') i++;
-  uint32_t multiplier = UnitMultiplier(text.substr(i), defaultMultiplier);
-  uint32_t hz = whole * multiplier;
-  if (multiplier >= 2) hz += thousandths * (multiplier / 1000);
-  return hz;
+  if (!digits) return false;
+  while (i < text.size() && text[i] == ' ') i++;
+  size_t end = text.size();
+  while (end > i && text[end - 1] == ' ') end--;
+  uint32_t multiplier = 0;
+  if (!UnitMultiplier(text.substr(i, end - i), defaultMultiplier, &multiplier)) return false;
+  uint64_t total = std::min(whole, kMaxHz + 1) * multiplier;
+  if (multiplier >= 1000) total += thousandths * (multiplier / 1000);
+  *hz = static_cast<uint32_t>(std::min(total, kMaxHz));
+  return true;
 }

@@ -22,6 +22,7 @@ enum class Code {
   kFlagClear,       // a flag-word bit, 1 when clear
   kConstant,        // a fixed value
   kClki,            // the record's CLKI frequency
+  kClock,           // a clock derived from CLKI through the PLL and the dividers
   kAlias,           // another feature's user value
   kSaddr,           // the host write window start, relative to its bias
   kSaddrBias,       // the bias of the rotation and mirror
@@ -66,6 +67,15 @@ constexpr CodeRow kCodeRows[] = {
     {"bufsize", Code::kConstant, 1, 0, nullptr, nullptr},
     {"bpp", Code::kConstant, 16, 0, nullptr, nullptr},
     {"clki", Code::kClki, 0, 0, nullptr, nullptr},
+    {"pllclk", Code::kClock, 0, 0, nullptr, nullptr},
+    {"inclk", Code::kClock, 0, 0, nullptr, nullptr},
+    {"sysclk", Code::kClock, 0, 0, nullptr, nullptr},
+    {"pclk", Code::kClock, 0, 0, nullptr, nullptr},
+    {"serclk", Code::kClock, 0, 0, nullptr, nullptr},
+    {"pllclksrc", Code::kConstant, 0, 0, nullptr, nullptr},
+    {"sysclksrc", Code::kConstant, 0, 0, nullptr, nullptr},
+    {"pclksrc", Code::kConstant, 0, 0, nullptr, nullptr},
+    {"serclksrc", Code::kConstant, 0, 0, nullptr, nullptr},
     {"width", Code::kAlias, 0, 0, "hdp", nullptr},
     {"height", Code::kAlias, 0, 0, "vdp", nullptr},
     {"saddr", Code::kSaddr, 0, 0, nullptr, nullptr},
@@ -212,6 +222,8 @@ uint32_t ChipDef::GetFieldValue(const char* name) {
       return c.a;
     case Code::kClki:
       return r.clki;
+    case Code::kClock:
+      return ClockHz(c.key);
     case Code::kAlias:
       return GetValue(c.other);
     case Code::kSaddrBias:
@@ -252,8 +264,10 @@ bool ChipDef::SetFieldValue(const char* name, uint32_t raw) {
       return true;
     }
     case Code::kClki:
-      r.clki = raw;
-      return true;
+      return SetClki(raw);
+    case Code::kClock:
+      if (c.key == std::string_view("pllclk")) return SetPllClock(raw);
+      return Refuse("%s follows its source clock and divider: set those instead.", c.key);
     case Code::kAlias:
       return SetValue(c.other, raw);
     case Code::kBusField: {
@@ -299,6 +313,20 @@ uint32_t ChipDef::GetValue(const char* name) {
     return stride;
   }
   return ChipDefBase::GetValue(name);
+}
+
+uint32_t ChipDef::GetMin(const char* name) {
+  const int row = CodeFeature(name);
+  uint32_t min = 0, max = 0;
+  if (row >= 0 && OwnClockLimits(kCodeRows[row].key, &min, &max)) return min;
+  return ChipDefBase::GetMin(name);
+}
+
+uint32_t ChipDef::GetMax(const char* name) {
+  const int row = CodeFeature(name);
+  uint32_t min = 0, max = 0;
+  if (row >= 0 && OwnClockLimits(kCodeRows[row].key, &min, &max)) return max;
+  return ChipDefBase::GetMax(name);
 }
 
 bool ChipDef::SetValue(const char* name, uint32_t value) {
@@ -538,20 +566,4 @@ bool ChipDef::GetRegListIndex(uint32_t pos, uint32_t* index) {
   if (pos >= m_RegListCount) return false;
   *index = m_Record->regTable[pos].index;
   return true;
-}
-
-// ---- views that the clock and diagnosis code fills ----
-
-const char* ChipDef::ShowConfiguration(const char*) {
-  return ScratchText("");
-}
-
-bool ChipDef::GetMemoryMapEntry(uint32_t, uint32_t, const char**, uint32_t*, uint32_t*) {
-  return false;
-}
-
-size_t ChipDef::Diagnose(char* buffer, size_t size) {
-  if (buffer == nullptr) CHIPDEF_FATAL("no report buffer");
-  if (size > 0) buffer[0] = '\0';
-  return 0;
 }

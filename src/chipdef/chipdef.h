@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "chipdef/chipdef_base.h"
 #include "hal/hcl_data.h"
@@ -32,6 +33,8 @@ class ChipDef : public ChipDefBase {
   const char* GetValueText(const char* name, bool asRead) override;
   bool SetValueText(const char* name, const char* text) override;
   uint32_t GetValue(const char* name) override;
+  uint32_t GetMin(const char* name) override;
+  uint32_t GetMax(const char* name) override;
   bool SetValue(const char* name, uint32_t value) override;
   bool GetSeqEntry(const char* name, uint32_t n, uint32_t* kind, uint32_t* number,
                    const char** text) override;
@@ -72,6 +75,15 @@ class ChipDef : public ChipDefBase {
   uint32_t DataWidth();
   bool SetDataWidth(uint32_t bits);
   bool SetDataFormat(uint32_t entry);
+
+  // The clocks (chipdef_clocks.cpp): each derived from CLKI through the PLL and the dividers,
+  // in Hz; CLKI and the PLL output are the settable ones, each checked against its limits.
+  static bool OwnClockLimits(std::string_view key, uint32_t* min, uint32_t* max);
+  uint32_t ClockHz(std::string_view key);
+  // The PLL's step: CLKI / M-divider, 0 when CLKI is smaller than the divider.
+  uint32_t PllReference();
+  bool SetClki(uint32_t hz);
+  bool SetPllClock(uint32_t hz);
 
   // Keeps the list entries of registers the selected product has; the end mark follows them.
   void CompactRegList();

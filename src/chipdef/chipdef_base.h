@@ -221,6 +221,9 @@ class ChipDefBase {
 
   // A data port: reading it moves the chip on, so pictures and listings must not read it.
   bool IsDataPort(uint32_t index);
+  // Whether the feature's field can be read without harm: not write-only, not in a write-only
+  // register or a data port.
+  bool FieldReadable(const FeatureRec& f);
 
   // ---- texts for the engineer (chipdef_labels.cpp, chipdef_pictures.cpp) ----
   // One-line labels (scratch texts); the flags are the LABEL_ ones. An index that no register

@@ -375,8 +375,10 @@ bool ChipDefBase::SetValueText(const char* name, const char* text) {
       }
       return SetValue(name, number);
     }
-    case FT_FREQ:
-      return SetValue(name, StrToFreq(text, 1000000));
+    case FT_FREQ: {
+      uint32_t hz = 0;
+      return StrToFreq(text, 1000000, &hz) && SetValue(name, hz);
+    }
     case FT_LIST: {
       uint32_t entry = 0;
       if (!FindValueByText(name, text, &entry)) return false;
@@ -412,10 +414,4 @@ uint32_t ChipDefBase::GetSeqLength(const char*) {
 
 bool ChipDefBase::SetSeqLength(const char*, uint32_t) {
   return false;
-}
-
-size_t ChipDefBase::DiagnoseReserved(char* buffer, size_t size) {
-  if (buffer == nullptr) CHIPDEF_FATAL("no report buffer");
-  if (size > 0) buffer[0] = '\0';
-  return 0;
 }

@@ -314,7 +314,7 @@ void ChipDefBase::FeatureDescription(const char* name, std::string* out, std::st
   lines.AddParagraph(SpanPartText(k));
   const bool hasRegister = f.Span || f.Reg != kAllOnes;
   // Reading a data port would move the chip on: its fields are described without a value.
-  const bool readable = !f.WriteOnly && !(f.Reg != kAllOnes && IsDataPort(f.Reg));
+  const bool readable = FieldReadable(f);
   const std::string location = FeatureLabel(k, LABEL_LOCATION | LABEL_SHORT);
   const std::string head = "  " + key + " = ";
   switch (f.Type) {

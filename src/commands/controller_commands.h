@@ -1,4 +1,5 @@
-// Commands on the controller as a whole: INIT, L, PS, DEBUG and VER.
+// Commands on the controller as a whole: INIT, L, PS, DEBUG and VER; M, MM, PLL and DIAGNOSE
+// (mode_commands.cpp).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,10 @@ extern const CommandRow kLutRow;
 extern const CommandRow kPowerSaveRow;
 extern const CommandRow kDebugRow;
 extern const CommandRow kVersionRow;
+extern const CommandRow kModeRow;
+extern const CommandRow kMemoryMapRow;
+extern const CommandRow kPllRow;
+extern const CommandRow kDiagnoseRow;
 
 // Room for the banner with the longest configuration description.
 constexpr size_t kBannerSize = 512;

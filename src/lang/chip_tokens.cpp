@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/frequency.h"
 #include "base/helper.h"
 #include "chipdef/chipdef.h"
 #include "console/line_editor.h"
@@ -89,6 +90,31 @@ int SetNumericFeature(const std::string& key, const Value& value, bool show, con
   if (!model.SetValue(name, n)) return Refused(message);
   if (show) {
     OutPrintf(CH_SET, "%s (%s) <- %s\n", name, Location(key).c_str(), InRadix(n, radix).c_str());
+  }
+  return 0;
+}
+
+// A frequency: a number is in Hz (what reading a clock gives, so a value read can be stored
+// back); a text is read with its unit, MHz when it has none.
+int SetFrequencyFeature(const std::string& key, const Value& value, bool show,
+                        const char** message) {
+  ChipDef& model = ChipModel();
+  const char* name = key.c_str();
+  const int pos = static_cast<int>(key.size()) + 2;
+  uint32_t hz = value.number;
+  if (value.isText && !StrToFreq(value.text, 1000000, &hz)) {
+    return Fail(message, "Not a frequency (NN.NNN Hz, KHz or MHz).", pos);
+  }
+  const uint32_t min = model.GetMin(name), max = model.GetMax(name);
+  if (hz < min || hz > max) {
+    return FailWith(
+        message, std::string("Must be between ") + FreqToStr(min) + " and " + FreqToStr(max) + "!",
+        pos);
+  }
+  if (!model.SetValue(name, hz)) return Refused(message);
+  if (show) {
+    const char* text = value.isText ? value.text : FreqToStr(hz);
+    OutPrintf(CH_SET, "%s (%s) <- \"%s\"\n", name, Location(key).c_str(), text);
   }
   return 0;
 }
@@ -231,9 +257,9 @@ int SetFeatureToken(std::string_view name, const Value& value, bool show, const 
     return Fail(message, "Unknown feature or token.", 1);
   }
   ChipModel().ClearRefusal();
-  if (IsNumeric(ChipModel().GetType(key.c_str()))) {
-    return SetNumericFeature(key, value, show, message);
-  }
+  const uint32_t type = ChipModel().GetType(key.c_str());
+  if (IsNumeric(type)) return SetNumericFeature(key, value, show, message);
+  if (type == FT_FREQ) return SetFrequencyFeature(key, value, show, message);
   return SetTextFeature(key, value, show, message);
 }
 
