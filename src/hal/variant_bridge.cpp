@@ -65,14 +65,21 @@ void BridgeLost() {
   std::exit(1);
 }
 
-// No pipes means the board could not be chosen; the choice has said why.
+// No pipes means the board could not be chosen; the choice has said why. Otherwise the
+// transport has said why, and the last error tells a bridge that could not be opened from one
+// that did not answer.
 bool Acquire() {
   const BoardRoute& route = halBoardRoute();
   if (route.pipes == nullptr) return false;
   UsbTransport.announce = !route.quiet;
   UsbTransport.onLinkLost = BridgeLost;
-  return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
-                          halRecord().usbInfo);
+  if (UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
+                       halRecord().usbInfo)) {
+    return true;
+  }
+  Hal.lastError =
+      UsbTransport.lastOpen == UsbOpenResult::kNotOpened ? kHalNoDriver : kHalNoController;
+  return false;
 }
 
 // ---- registers ----
