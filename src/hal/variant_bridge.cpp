@@ -66,8 +66,8 @@ void BridgeLost() {
 }
 
 // No pipes means the board could not be chosen; the choice has said why. Otherwise the
-// transport has said why, and the last error tells a bridge that could not be opened from one
-// that did not answer.
+// transport has said why the bridge could not be reached, and the last error says that it was
+// not.
 bool Acquire() {
   const BoardRoute& route = halBoardRoute();
   if (route.pipes == nullptr) return false;
@@ -77,8 +77,7 @@ bool Acquire() {
                        halRecord().usbInfo)) {
     return true;
   }
-  Hal.lastError =
-      UsbTransport.lastOpen == UsbOpenResult::kNotOpened ? kHalNoDriver : kHalNoController;
+  Hal.lastError = kHalNoController;
   return false;
 }
 

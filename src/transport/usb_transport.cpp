@@ -238,17 +238,15 @@ bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumbe
   std::string why = "no bridge was chosen";
   if (pipes == nullptr || !pipes->open(target ? target : "", &why)) {
     std::printf("\nUsb Transport: %s\n", why.c_str());
-    UsbTransport.lastOpen = UsbOpenResult::kNotOpened;
     return false;
   }
   UsbTransport.pipes = pipes;
   UsbTransport.outOfStep = false;
   bool inStep = false;
-  UsbOpenResult result = UsbOpenResult::kNoAnswer;
   {
     UsbHold hold;
     if (!Usable() || (pipes->claim != nullptr && !UsbTransport.claimed)) {
-      result = UsbOpenResult::kNotOpened;  // the claim has said why
+      // The claim has said why.
     } else if (!pipes->pipeInfo()) {
       std::printf("\nUsb Transport: Get Pipe Info failed\n");
     } else {
@@ -268,7 +266,6 @@ bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumbe
     }
   }
   if (!inStep) UsbTransportClose();
-  UsbTransport.lastOpen = inStep ? UsbOpenResult::kOpen : result;
   return inStep;
 }
 

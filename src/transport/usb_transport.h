@@ -12,13 +12,8 @@ constexpr uint32_t kReplyWaitMs = 5;    // how long replies of the wrong type ar
 constexpr uint32_t kDrainWaitMs = 10;   // how long a drain waits for one more stale transfer
 constexpr uint32_t kDrainLimitMs = 50;  // and how long it may go on at most
 
-// How the last open ended: the bridge could not be opened or claimed (absent, forbidden, held by
-// another process), or it was opened but showed no pipes or never acknowledged its configuration.
-enum class UsbOpenResult { kOpen, kNotOpened, kNoAnswer };
-
 struct UsbTransportState {
   const PipeOps* pipes = nullptr;  // null until opened
-  UsbOpenResult lastOpen = UsbOpenResult::kOpen;
   uint8_t mgeTable[kMgeCount][kMgeEntrySize] = {{0x21, 0x40, 0x06, 0x31, 0xAA, 0xAA},
                                                 {0x40, 0x55, 0x00, 0x50, 0xBB, 0xBB},
                                                 {0x40, 0x55, 0x00, 0x50, 0xCC, 0xCC},
