@@ -15,7 +15,8 @@ MapResult SimBusMap(const char* target, uint32_t, uint32_t, uintptr_t* linear, u
                     std::string* why) {
   SimBusUnmap();
   std::string path = *target != '\0' ? target : DefaultBoardPath();
-  if (!Board.Open(path, why)) return MapResult::kNoDevice;
+  // No board to map, as a driver that finds no board: the board file stands for the board.
+  if (!Board.Open(path, why)) return MapResult::kRefused;
   BridgeLockUseArea(&Board.Image()->lock);
   *linear = reinterpret_cast<uintptr_t>(&Board.Image()->window);
   *size = kSimBusWindowSize;
