@@ -96,15 +96,32 @@ size_t FindWrapPoint(std::string_view text, size_t width) {
   return lf != std::string_view::npos ? lf : width;
 }
 
-std::string PadColumn(size_t width, std::string_view suffix, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
+namespace {
+
+std::string VFormat(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   int n = std::vsnprintf(nullptr, 0, format, copy);
   va_end(copy);
   std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
   std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+}  // namespace
+
+std::string FormatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args);
+  va_end(args);
+  return text;
+}
+
+std::string PadColumn(size_t width, std::string_view suffix, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args);
   va_end(args);
   text += suffix;
   if (text.size() < width) {
@@ -171,6 +188,23 @@ uint32_t ShiftByMask(uint32_t value, uint32_t mask) {
   int low = 0, high = 0;
   GetMaskRange(mask, &low, &high);
   return low > 0 ? value >> low : value;
+}
+
+std::string BitRunsText(uint32_t bits) {
+  std::string runs;
+  char text[32];
+  while (bits != 0) {
+    int low = 0, high = 0;
+    GetMaskRange(bits, &low, &high);
+    bits &= high == 31 ? 0 : ~0u << (high + 1);
+    if (high == low) {
+      std::snprintf(text, sizeof text, "%s%d", runs.empty() ? "" : ", ", low);
+    } else {
+      std::snprintf(text, sizeof text, "%s%d:%d", runs.empty() ? "" : ", ", high, low);
+    }
+    runs += text;
+  }
+  return runs;
 }
 
 void LowerInPlace(char* text) {

@@ -24,6 +24,9 @@ void TruncateWithEllipsis(char* out, std::string_view text, size_t width);
 // text, the last blank at or before the width when it comes before that LF, else the width.
 size_t FindWrapPoint(std::string_view text, size_t width);
 
+// printf-formats into a text of the length needed.
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // printf-formats, appends suffix and left-justifies in a column of width; a text that fills the
 // column gets two blanks after it.
 std::string PadColumn(size_t width, std::string_view suffix, const char* format, ...)
@@ -59,6 +62,9 @@ void GetMaskRange(uint32_t mask, int* low, int* high);
 
 // value shifted right by the index of the lowest set bit of mask.
 uint32_t ShiftByMask(uint32_t value, uint32_t mask);
+
+// The runs of set bits, lowest first, each as "high:low" or as the one bit: "4:3, 8". Empty for 0.
+std::string BitRunsText(uint32_t bits);
 
 // Lower-cases ASCII letters in place.
 void LowerInPlace(char* text);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,6 +67,9 @@ struct FValueRec {
   uint32_t Index = 0, ToIndex = 0;
   OptText Value, ReadValue, WriteValue, Reserved, Product;
 };
+
+// Register values by index: a saved set-up that the model can read in place of the chip.
+using RegisterFile = std::map<uint32_t, uint32_t>;
 
 // No abbreviation: the key name was written without capitals or hyphens.
 constexpr uint32_t kNoAbbrev = 1000;
@@ -225,6 +229,15 @@ class ChipDefBase {
   // register or a data port.
   bool FieldReadable(const FeatureRec& f);
 
+  // While a file is viewed, registers are read from it instead of the chip or the record (an
+  // index it lacks reads as the register's default) and writes are refused, so decoding a saved
+  // set-up never touches the board. Null ends the view.
+  void ViewRegisterFile(const RegisterFile* file) { m_View = file; }
+
+  // The fields of a register: the features visible for the product in it with a mask of their
+  // own, in document order; OVERLAP features (another view of bits already named) only when asked.
+  std::vector<const FeatureRec*> RegisterFields(uint32_t index, bool withOverlaps) const;
+
   // ---- texts for the engineer (chipdef_labels.cpp, chipdef_pictures.cpp) ----
   // One-line labels (scratch texts); the flags are the LABEL_ ones. An index that no register
   // covers gives "UNKNOWN".
@@ -275,7 +288,8 @@ class ChipDefBase {
 
   uint32_t m_IndexWidth = 4;
   uint32_t m_ValueWidth = 4;
-  bool m_fHotHotHot = false;  // live mode: registers are the chip's, not the record's
+  bool m_fHotHotHot = false;             // live mode: registers are the chip's, not the record's
+  const RegisterFile* m_View = nullptr;  // when set, registers are read from it
 
  private:
   friend struct ChipDefLoader;

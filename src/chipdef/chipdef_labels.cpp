@@ -1,5 +1,6 @@
 // The one-line texts of the chip model: feature and register labels, the description of a
 // feature (with the generated one of a span part), and the stray-bit warning.
+#include <bit>
 #include <cstdio>
 #include <string>
 
@@ -149,24 +150,8 @@ const char* ChipDefBase::SpanPartText(const char* name) {
 
 std::string ChipDefBase::StrayBitWarning(uint32_t index, uint32_t bits) const {
   if (bits == 0) return "";
-  std::string runs;
-  bool several = false;
   char text[48];
-  while (bits != 0) {
-    int low = 0, high = 0;
-    GetMaskRange(bits, &low, &high);
-    const uint32_t run = (high == 31 ? ~0u : (1u << (high + 1)) - 1) & ~((1u << low) - 1);
-    bits &= ~run;
-    several = several || high > low || bits != 0;
-    if (high == low) {
-      std::snprintf(text, sizeof text, " %d,", low);
-    } else {
-      std::snprintf(text, sizeof text, " %d:%d,", high, low);
-    }
-    runs += text;
-  }
-  runs.pop_back();  // the last comma
-  std::snprintf(text, sizeof text, "WARNING: REG[%0*Xh] bit%s", static_cast<int>(m_IndexWidth),
-                index, several ? "s" : "");
-  return text + runs + " should not be set (should be zero).\n";
+  std::snprintf(text, sizeof text, "WARNING: REG[%0*Xh] bit%s ", static_cast<int>(m_IndexWidth),
+                index, std::popcount(bits) > 1 ? "s" : "");
+  return text + BitRunsText(bits) + " should not be set (should be zero).\n";
 }

@@ -142,19 +142,6 @@ void SplitKey(const std::string& key, uint32_t abbrevLen, size_t width, std::str
   *second = key.substr(cut);
 }
 
-// The fields a picture draws (or, with overlaps, describes): features visible for the product
-// in this register, with a mask of their own, in document order.
-std::vector<const FeatureRec*> RegisterFields(ChipDefBase& model, uint32_t index,
-                                              bool withOverlaps) {
-  std::vector<const FeatureRec*> fields;
-  for (const FeatureRec& f : model.Features()) {
-    if (f.KeyName.empty() || f.Span || f.Reg != index || f.Mask == kAllOnes) continue;
-    if ((f.Overlap && !withOverlaps) || !model.IsForProduct(f.Product)) continue;
-    fields.push_back(&f);
-  }
-  return fields;
-}
-
 const FeatureRec* FieldAt(const std::vector<const FeatureRec*>& fields, int bit) {
   for (const FeatureRec* f : fields) {
     if (Holds(*f, bit)) return f;
@@ -220,7 +207,7 @@ void ChipDefBase::RegisterPicture(uint32_t index, std::string* out, bool byPosit
   const RegisterRec& r = *reg;
   const bool reads = PictureReads(r);
   const uint32_t current = reads ? ReadRegister(resolved, false) : 0;
-  const std::vector<const FeatureRec*> fields = RegisterFields(*this, resolved, false);
+  const std::vector<const FeatureRec*> fields = RegisterFields(resolved, false);
   out->append(prefix);
   if (brief) {
     out->append(RegisterLabel(resolved, false,
@@ -256,7 +243,7 @@ void ChipDefBase::RegisterPicture(uint32_t index, std::string* out, bool byPosit
     DrawRow(*this, fields, top, std::max(0, top - rowBits + 1), widthBits, rows);
     for (const std::string& row : rows) out->append(lineEnd).append(prefix).append(row);
   }
-  for (const FeatureRec* f : RegisterFields(*this, resolved, true)) {
+  for (const FeatureRec* f : RegisterFields(resolved, true)) {
     std::string description;
     FeatureDescription(f->KeyName.c_str(), &description, prefix, lineEnd, true, columns);
     out->append(lineEnd).append(lineEnd).append(description);

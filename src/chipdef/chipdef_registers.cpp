@@ -82,6 +82,11 @@ bool ChipDefBase::GetNthRegister(bool list, uint32_t n, uint32_t* index, bool in
 }
 
 uint32_t ChipDefBase::ReadRegister(uint32_t index, bool byPosition) {
+  if (m_View != nullptr) {
+    if (byPosition && !GetRegListIndex(index, &index)) return 0;
+    const auto saved = m_View->find(index);
+    return saved != m_View->end() ? saved->second : GetRegDefault(index);
+  }
   if (m_fHotHotHot) {
     const RegisterRec* reg = nullptr;
     uint32_t resolved = 0;
@@ -96,6 +101,7 @@ uint32_t ChipDefBase::ReadRegister(uint32_t index, bool byPosition) {
 }
 
 bool ChipDefBase::WriteRegister(uint32_t index, bool byPosition, uint32_t value) {
+  if (m_View != nullptr) return false;
   if (m_fHotHotHot) {
     const RegisterRec* reg = nullptr;
     uint32_t resolved = 0;
@@ -114,4 +120,15 @@ bool ChipDefBase::IsDataPort(uint32_t index) {
   const RegisterRec* reg = nullptr;
   uint32_t resolved = 0;
   return FindRegister(index, false, &reg, &resolved) && reg->DataPort;
+}
+
+std::vector<const FeatureRec*> ChipDefBase::RegisterFields(uint32_t index,
+                                                           bool withOverlaps) const {
+  std::vector<const FeatureRec*> fields;
+  for (const FeatureRec& f : m_Features) {
+    if (f.KeyName.empty() || f.Span || f.Reg != index || f.Mask == kAllOnes) continue;
+    if ((f.Overlap && !withOverlaps) || !IsForProduct(f.Product)) continue;
+    fields.push_back(&f);
+  }
+  return fields;
 }

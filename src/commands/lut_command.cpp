@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "base/helper.h"
-#include "chipdef/chipdef.h"
 #include "commands/controller_commands.h"
+#include "commands/lut_access.h"
 #include "console/line_editor.h"
 #include "console/output.h"
 #include "hal/hal.h"
@@ -17,51 +17,9 @@
 
 namespace {
 
-constexpr uint32_t kLutSize = 256;
-constexpr uint32_t kLcdLutSelector = 1;  // LUT1; LUT2 is kPip2LutWindow
 constexpr uint32_t kListEntriesPerLine = 8;
 constexpr uint32_t kCycleStepUs = 200000;
 constexpr uint32_t kWorkaroundCycleDistance = 8;
-
-// Components in the order the HAL hands them over: red, green, blue.
-enum Component : int { kRed = 0, kGreen = 1, kBlue = 2, kAllComponents = 3 };
-struct Rgb {
-  uint8_t c[3];
-};
-
-// The table a command word names, and how to reach it without disturbing the panel.
-struct LutTarget {
-  int number;           // 1 or 2
-  uint32_t window;      // the HAL's selector
-  bool bypassed;        // a bypassed table is reached as it is
-  uint32_t portStatus;  // the LCD port state to restore after an access
-};
-
-// Unless the table is bypassed, the LCD port is off while the table is read or written.
-class LutAccess {
- public:
-  explicit LutAccess(const LutTarget& target) : target_(target) {
-    if (!target_.bypassed) ChipModel().SetValue("port", 0);
-  }
-  ~LutAccess() {
-    if (!target_.bypassed) ChipModel().SetValue("port", target_.portStatus);
-  }
-  LutAccess(const LutAccess&) = delete;
-  LutAccess& operator=(const LutAccess&) = delete;
-
- private:
-  const LutTarget& target_;
-};
-
-Rgb ReadEntry(const LutTarget& target, uint32_t index) {
-  const uint32_t entry = qvLcdGetGammaTableEntry(index, target.window);
-  return {{static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
-           static_cast<uint8_t>(entry >> 16)}};
-}
-
-void WriteEntry(const LutTarget& target, uint32_t index, const Rgb& rgb) {
-  qvLcdSetGammaTableEntry(index, rgb.c, target.window);
-}
 
 // ---- whole-table operations ----
 
@@ -104,12 +62,12 @@ void SetComponents(const LutTarget& target, LutAction action, int component) {
     return;
   }
   for (uint32_t i = 0; i < kLutSize; i++) {
-    Rgb rgb = ReadEntry(target, i);
+    Rgb rgb = ReadLutEntry(target, i);
     const uint8_t value = action == LutAction::kRamp ? static_cast<uint8_t>(i) : 0;
     for (int c = kRed; c <= kBlue; c++) {
       if (component == kAllComponents || component == c) rgb.c[c] = value;
     }
-    WriteEntry(target, i, rgb);
+    WriteLutEntry(target, i, rgb);
   }
 }
 
@@ -120,7 +78,7 @@ void SetComponents(const LutTarget& target, LutAction action, int component) {
 void RotateTable(const LutTarget& target, int component, bool forward, uint32_t distance) {
   LutAccess access(target);
   std::array<Rgb, kLutSize> table;
-  for (uint32_t i = 0; i < kLutSize; i++) table[i] = ReadEntry(target, i);
+  for (uint32_t i = 0; i < kLutSize; i++) table[i] = ReadLutEntry(target, i);
   std::array<uint8_t, kLutSize * 4> moved{};  // red, green, blue and an unused byte each
   for (uint32_t i = 0; i < kLutSize; i++) {
     const uint32_t from = (forward ? i + kLutSize - distance : i + distance) % kLutSize;
@@ -173,7 +131,7 @@ bool ListTable(const LutTarget& target) {
     if (i % kListEntriesPerLine == 0 && !OutPrintf(CH_SET, "\nL%d[%02X]", target.number, i)) {
       return false;
     }
-    const Rgb rgb = ReadEntry(target, i);
+    const Rgb rgb = ReadLutEntry(target, i);
     if (!OutPrintf(CH_SET, "  %02X%02X%02X", rgb.c[kRed], rgb.c[kGreen], rgb.c[kBlue])) {
       return false;
     }
@@ -190,7 +148,7 @@ bool ReadOne(const LutTarget& target, uint32_t index) {
   Rgb rgb;
   {
     LutAccess access(target);
-    rgb = ReadEntry(target, index);
+    rgb = ReadLutEntry(target, index);
   }
   return ShowEntry(target, index, '>', rgb);
 }
@@ -209,11 +167,11 @@ bool WriteOne(const LutTarget& target, uint32_t index, ArgSlot* components) {
   Rgb rgb = {};
   {
     LutAccess access(target);
-    if (keepAny) rgb = ReadEntry(target, index);
+    if (keepAny) rgb = ReadLutEntry(target, index);
     for (int c = kRed; c <= kBlue; c++) {
       if (std::strcmp(components[c], ".") != 0) rgb.c[c] = static_cast<uint8_t>(values[c]);
     }
-    WriteEntry(target, index, rgb);
+    WriteLutEntry(target, index, rgb);
   }
   return ShowEntry(target, index, '<', rgb);
 }
@@ -250,10 +208,7 @@ bool ShowLutHelp() {
 bool CmdLut(int argc, ArgSlot* argv, Value*) {
   if (argv[1][0] == '?') return ShowLutHelp();
   const char* word = argv[0];
-  const bool second = word[1] == '2';
-  LutTarget target = {second ? 2 : 1, second ? kPip2LutWindow : kLcdLutSelector, false, 0};
-  target.portStatus = ChipModel().GetValue("portstatus");
-  target.bypassed = qvLcdIsLutBypassed(target.window);
+  const LutTarget target = LutTargetOf(word[1] == '2' ? 2 : 1);
   if (!target.bypassed) {
     OutPrintf(CH_OUT,
               "Warning: Display glitch will occur when the LUT is disabled for reg "

@@ -15,6 +15,7 @@
 #include "display/file_commands.h"
 #include "display/file_transfer.h"
 #include "display/frame_pacing.h"
+#include "display/hwc_target.h"
 #include "display/picture_codec.h"
 #include "display/picture_file.h"
 #include "display/pixel_format.h"
@@ -282,42 +283,22 @@ bool LoadRegister(const Load& l, UnitSource& source) {
 
 // ---- display memory ----
 
-bool Yuv420(const Load& l) {
-  return l.o.format == 2 || l.o.format == 3;
-}
-
-// The data the write window takes for SW x SH pixels: three bytes for two 4:2:0 pixels, else
-// two a pixel, in whole 16-bit words.
-uint64_t HwcBytes(const Load& l) {
-  uint64_t pixels = uint64_t{l.o.rectWidth} * l.o.rectHeight;
-  return pixels * (Yuv420(l) ? 3 : 4) / 4 * 2;
-}
-
-bool CheckHwc(const Load& l, uint64_t bytes) {
+// The host write window's rectangle of the load.
+HwcRectangle HwcOf(const Load& l) {
   const TransferOptions& o = l.o;
-  uint32_t step = Yuv420(l) ? 4 : 2;
-  if (o.hwcX % step != 0) {
-    return OutPrintf(CH_ERR, "ERROR: HX=%u isn't a multiple of %u for this data format.\n", o.hwcX,
-                     step);
-  }
-  if (o.rectWidth < 2) return OutPrintf(CH_ERR, "ERROR: HWC needs a width of 2 or more.\n");
-  if (HwcBytes(l) > bytes) {
-    return OutPrintf(CH_ERR,
-                     "ERROR: HWC needs %llXh bytes for %ux%u pixels; the data hold %llXh.\n",
-                     static_cast<unsigned long long>(HwcBytes(l)), o.rectWidth, o.rectHeight,
-                     static_cast<unsigned long long>(bytes));
-  }
-  bool turned = o.rotation == 90 || o.rotation == 270;
-  uint64_t lines = turned ? o.rectWidth : o.rectHeight;
-  uint64_t columns = turned ? o.rectHeight : o.rectWidth;
-  uint64_t span = 2 * ((o.hwcY + lines - 1) * o.rectOffset + o.hwcX + columns);
-  return CheckDisplayRange(l.start, span, 2);
+  return {o.hwcX,
+          o.hwcY,
+          o.rectWidth,
+          o.rectHeight,
+          o.rectOffset,
+          o.rotation,
+          o.format == 2 || o.format == 3};
 }
 
 // The display memory that bytes of data cover from the start, for the mode they are written in.
 bool CheckMemoryTarget(const Load& l, uint64_t bytes) {
   if (!l.o.burst || l.mode == MemoryMode::kLinear) return CheckDisplayRange(l.start, bytes, l.unit);
-  if (l.mode == MemoryMode::kHwc) return CheckHwc(l, bytes);
+  if (l.mode == MemoryMode::kHwc) return CheckHwcTarget(l.start, HwcOf(l), bytes);
   // The rectangle engine moves 16-bit words, so a rectangle starts on one.
   uint64_t span = RectangleSpan(bytes, 2ull * l.o.rectWidth, 2ull * l.o.rectOffset);
   return CheckDisplayRange(l.start, span, std::max(l.unit, 2u));

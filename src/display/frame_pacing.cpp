@@ -37,11 +37,33 @@ bool PollGpioPin(uint32_t pin) {
   return true;
 }
 
+namespace {
+
+// Piped input holds keys and commands: blanks, line ends and Esc are keys, anything else starts
+// the next command, which must reach the prompt whole.
+bool PipedCommandFollows() {
+  if (ConsoleIsTerminal()) return false;
+  int c = ConsolePeekByte();
+  return c >= 0 && c != ' ' && c != '\n' && c != '\r' && c != kKeyEsc;
+}
+
+}  // namespace
+
+int ReadPlaybackKey() {
+  if (PipedCommandFollows()) return kKeyEsc;
+  int key = ConsoleReadKey();
+  if (key == kKeyExtended) ConsoleReadKey();
+  return key;
+}
+
+int PlaybackKey(bool endless) {
+  if (!ConsoleIsTerminal() && !endless) return -1;
+  if (!ConsoleKeyPending()) return -1;
+  return ReadPlaybackKey();
+}
+
 bool PlaybackStopRequested(bool endless) {
-  if (!ConsoleIsTerminal() && !endless) return false;
-  if (!ConsoleKeyPending()) return false;
-  if (ConsoleReadKey() == kKeyExtended) ConsoleReadKey();
-  return true;
+  return PlaybackKey(endless) >= 0;
 }
 
 VoutSettings::VoutSettings(uint32_t rate, uint32_t delay)

@@ -13,9 +13,18 @@ bool WaitVndpRisingEdge();
 // after printing the timeout.
 bool PollGpioPin(uint32_t pin);
 
-// A key pressed to stop a playback. On a terminal any key (read and dropped) stops it. Piped
-// input holds the next commands, so it is read only where a playback would otherwise never
-// end (endless is true); its end counts as a key.
+// Waits for a key of a playback or an animation and returns it: on a terminal any key (an
+// extended key gives kKeyExtended, its second code dropped). In piped input only blanks, line
+// ends and Esc are read as keys; anything else is the next command, left unread, and the end of
+// input: both give Esc.
+int ReadPlaybackKey();
+
+// A key pressed during a playback or an animation, as ReadPlaybackKey gives it, or -1 when none
+// waits. Piped input holds the next commands, so it is looked at only where a playback would
+// otherwise never end (endless is true).
+int PlaybackKey(bool endless);
+
+// A key pressed to stop a playback: PlaybackKey gave one.
 bool PlaybackStopRequested(bool endless);
 
 // Sets the "voutrate" and "voutdelay" features for one command and restores them after it.

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr uint32_t kHostConfig = 0x0180;  // HOST_CONFIG: bits 7-5 the data type
+
 constexpr const char* kStartFeatures[kDisplayWindowCount] = {"main1saddr", "main2saddr",
                                                              "pip1saddr", "pip2saddr"};
 
@@ -17,6 +19,10 @@ int DataTypeFormat(uint32_t dataType) {
   return dataType < kDataTypeCount ? FindPixelFormat(kDataTypeFormats[dataType]) : -1;
 }
 
+uint32_t HostDataType() {
+  return ChipModel().ReadRegister(kHostConfig, false) >> 5 & 7;
+}
+
 uint32_t GetWindowStartAddress(int window) {
   if (window < 0 || window >= kDisplayWindowCount) return 0;
   return ChipModel().GetValue(kStartFeatures[window]);
@@ -27,5 +33,5 @@ int GetWindowPixelFormat(int window) {
   if (window == kMain1 || window == kMain2 || ChipModel().GetValue("hwc") == 0) {
     return FindPixelFormat("R565.RGB");
   }
-  return DataTypeFormat(ChipModel().GetValue("datatype"));
+  return DataTypeFormat(HostDataType());
 }

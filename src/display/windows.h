@@ -13,9 +13,16 @@ constexpr int kDisplayWindowCount = 4;
 constexpr uint32_t kDataTypeCount = 5;
 int DataTypeFormat(uint32_t dataType);
 
+// The host write window's data type: bits 7-5 of HOST_CONFIG (0180h), as the HAL's window image
+// format sets them (data type x 20h). The 77Q41 keeps only bit 7 there, its one-bit "datatype"
+// feature, so on that chip 0 is data type 0 (YUV 4:2:2, "Y422.YU-YV") and 1 is data type 4
+// (RGB 5:6:5, "R565.RGB"); the 77K50's three-bit "datatype" is the data type itself.
+uint32_t HostDataType();
+
 // The window's start address ("main1saddr" .. "pip2saddr"); 0 for a number outside 0..3.
 uint32_t GetWindowStartAddress(int window);
 
-// The pixel-format index of the window, or -1 for a number outside 0..3 or a data type the
-// table has no format for.
+// The pixel-format index of the window: RGB 5:6:5, or for PIP1 and PIP2 with the host write
+// window on, the format of its data type; -1 for a number outside 0..3 or a data type the table
+// has no format for.
 int GetWindowPixelFormat(int window);

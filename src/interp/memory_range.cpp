@@ -8,7 +8,7 @@ bool CheckDisplayRange(uint32_t start, uint64_t length, uint32_t unit) {
                      unit * 8);
   }
   uint64_t size = DisplayMemorySize();
-  if (start + length > size) {
+  if (length > size || start > size - length) {
     uint64_t last = start + (length > 0 ? length - 1 : 0);
     return OutPrintf(CH_ERR,
                      "ERROR: Range %08Xh-%08llXh is beyond the end of display memory (%llXh "

@@ -324,6 +324,10 @@ int ConsoleReadByte() {
   return c;
 }
 
+int ConsolePeekByte() {
+  return PeekByte();
+}
+
 int ConsoleReadKey() {
   if (Input.pendingCode >= 0) {
     int code = Input.pendingCode;

@@ -35,6 +35,9 @@ bool ConsoleIsTerminal();
 // Reads one byte of input without any decoding; -1 at the end of input.
 int ConsoleReadByte();
 
+// The byte ConsoleReadByte would give next, left in the input (waits for it when none is there).
+int ConsolePeekByte();
+
 // Reads one key: on a terminal decoded into the program's codes (an extended key gives
 // kKeyExtended, and its second code on the next call), otherwise the next byte. At the end of
 // input it returns kKeyEsc.

@@ -450,3 +450,21 @@ TEST(InputLimits, ALineWithANulByteIsRefusedWhole) {
 }
 
 }  // namespace
+
+// SHOW ANI on piped keys: SPACE pauses it, SPACE again shows one more frame, another key resumes
+// it, and the end of input stops it: three frames of MEM, each in the next 16-byte block. Frame
+// k of a 2 x 2 ARGB 8888 FILL moved by 20 has its first pixel red max(20k, (255 - 20k) / 4), green
+// and blue 255 / 4.
+TEST(ShowAnimation, SpaceStepsOneFrameAndAnotherKeyResumes) {
+  CaseDir dir;
+  Case show;
+  show.input = "show fill w=2 h=2 mem sa=100 f=125 ani g=20\n  \n";
+  EXPECT_EQ(RunVorn(show, dir.path).exitCode, 0);
+  Case check;
+  check.args = {"-q", "r32", "100", "110", "120", "130"};
+  std::string output = RunVorn(check, dir.path).output;
+  for (const char* frame : {"00000100:  003F3F3F", "00000110:  00503F3F", "00000120:  00A03F3F",
+                            "00000130:  00000000"}) {
+    EXPECT_NE(output.find(frame), std::string::npos) << frame << " in\n" << output;
+  }
+}

@@ -477,6 +477,19 @@ TEST(LiveModelTest, RegistersAreTheChipsNotTheList) {
   EXPECT_EQ(m.GetFieldValue("dataformat"), 0u);
 }
 
+TEST(LiveModelTest, AViewedFileStandsInForTheChipAndIsNeverWritten) {
+  LiveModel m;
+  m.regs[0x0042] = 0x27;
+  const RegisterFile file = {{0x0042, 0x13F}};
+  m.ViewRegisterFile(&file);
+  EXPECT_EQ(m.GetValue("hdp"), 640u);
+  EXPECT_STREQ(m.GetValueText("alpha1ratio", true), "100");  // not in the file: the default
+  EXPECT_FALSE(m.SetValue("hdp", 320));
+  EXPECT_TRUE(m.widths.empty());  // the chip was neither read nor written
+  m.ViewRegisterFile(nullptr);
+  EXPECT_EQ(m.GetValue("hdp"), 80u);
+}
+
 TEST(LiveModelTest, AFieldOfADataPortIsWrittenWithoutReadingThePort) {
   struct CountingModel : LiveModel {
     uint32_t ReadRegHot(const RegisterRec& reg, uint32_t index) override {

@@ -93,4 +93,12 @@ TEST(NumberHelpers, SwapsAndMasks) {
   EXPECT_EQ(ShiftByMask(5, 0), 5u);
 }
 
+TEST(NumberHelpers, BitRunsText) {
+  EXPECT_EQ(BitRunsText(0), "");
+  EXPECT_EQ(BitRunsText(0x0118), "4:3, 8");
+  EXPECT_EQ(BitRunsText(0xFE00), "15:9");
+  EXPECT_EQ(BitRunsText(0x80000001u), "0, 31");
+  EXPECT_EQ(BitRunsText(0xFFFFFFFFu), "31:0");
+}
+
 }  // namespace

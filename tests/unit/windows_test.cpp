@@ -23,6 +23,9 @@ TEST(DisplayWindows, StartAddressesAndFormatsFollowTheFeatures) {
   ASSERT_TRUE(chip.SetValue("datatype", 0));
   EXPECT_EQ(GetWindowPixelFormat(kMain1), FindPixelFormat("R565.RGB"));
   EXPECT_EQ(GetWindowPixelFormat(kPip1), FindPixelFormat("Y422.YU-YV"));
+  ASSERT_TRUE(chip.SetValue("datatype", 1));  // the 77Q41's bit 7: data type 4
+  EXPECT_EQ(HostDataType(), 4u);
+  EXPECT_EQ(GetWindowPixelFormat(kPip2), FindPixelFormat("R565.RGB"));
   EXPECT_EQ(GetWindowPixelFormat(-1), -1);
   EXPECT_EQ(DataTypeFormat(3), FindPixelFormat("Y420.Y1Y0-Y3Y2@VU"));
   EXPECT_EQ(DataTypeFormat(5), -1);
