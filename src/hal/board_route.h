@@ -16,6 +16,7 @@ struct BoardRoute {
   bool quiet = false;                    // the transport keeps its configuration line to itself
   bool hclGiven = false;                 // the run's HCL information flags replace the record's
   uint32_t hcl = 0;
+  int lostExitCode = 1;  // the run ends with this when the board is gone mid-session
 };
 
 // The route the next acquire takes. Without pipes or a window no board could be chosen.

@@ -62,7 +62,7 @@ void SetMemoryAddress(uint32_t address, bool read, bool rectangle, const char* o
 void BridgeLost() {
   Hal.windowBase[0] = 0;
   Hal.dispatch = HalDispatch();
-  std::exit(1);
+  std::exit(halBoardRoute().lostExitCode);
 }
 
 // No pipes means the board could not be chosen; the choice has said why. Otherwise the

@@ -342,12 +342,13 @@ TEST_F(LibusbPipeTest, TransferFaultsFailTheOperationAndLeaveTheBridgeInStep) {
 }
 
 // Starts the HAL on the fake bridge, in a death test's child.
-void AcquireOnFake() {
+void AcquireOnFake(int lostExitCode = 1) {
   Fake->callsToStderr = true;
   dup2(2, 1);  // what the program prints goes where the death test looks
   BoardRoute route;
   route.pipes = &LibusbPipes;
   route.quiet = true;
+  route.lostExitCode = lostExitCode;
   halSetBoardRoute(route);
   if (qvAcquireController() != 1) std::_Exit(7);
 }
@@ -362,6 +363,15 @@ TEST_F(LibusbPipeTest, UnpluggedMidSessionEndsTheRunWithOneLine) {
       },
       ::testing::ExitedWithCode(1),
       "fake: claim\n\nbridge disconnected\nfake: attach\nfake: close\n$");
+  // A program whose exit code 1 means something else (vornreg: differences) chooses its own.
+  EXPECT_EXIT(
+      {
+        AcquireOnFake(2);
+        Fake->unplugged = true;
+        qvReadReg16(0x0040);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(2), "bridge disconnected");
 }
 
 TEST_F(LibusbPipeTest, AnAbortedAssertionGivesTheInterfaceBack) {
