@@ -6,11 +6,13 @@ ASAN_BUILD  ?= build-asan
 FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 20
 JOBS        ?= $(shell nproc)
+PREFIX      ?= /usr/local
+DESTDIR     ?=
 
 PACKAGES = cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev \
            libexpat1-dev libpng-dev libusb-1.0-0-dev clang libclang-rt-dev clang-format
 
-.PHONY: all deps build run test sanitize fuzz bench format clean
+.PHONY: all deps build run install test sanitize fuzz bench format clean
 
 all: build
 
@@ -36,6 +38,16 @@ build: deps $(BUILD)/CMakeCache.txt
 run: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target vorn
 	./$(BUILD)/vorn
+
+# vorn into $(PREFIX)/bin, and the udev rule that gives the logged-in user the USB bridge and the
+# board's UIO devices into udev's own directory. A real install reloads udev's rules (as root).
+install: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target vorn
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ] && [ "$$(id -u)" = 0 ] && command -v udevadm >/dev/null; then \
+	  udevadm control --reload-rules && \
+	  udevadm trigger --subsystem-match=usb --subsystem-match=uio; \
+	fi
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "transport/usb_transport.h"
@@ -10,7 +11,8 @@
 namespace {
 
 // The input is a series of transfers, each a length byte (times 257 for long ones when its
-// top bit is set) followed by that many bytes.
+// top bit is set) followed by that many bytes. A length of 0 is a receive that times out, which
+// ends the drains of stale replies.
 struct Input {
   const uint8_t* data = nullptr;
   size_t size = 0;
@@ -21,6 +23,7 @@ Input Replies;
 int Receive(int, uint8_t* buffer, size_t len, uint32_t) {
   if (Replies.pos >= Replies.size) return -110;
   size_t want = Replies.data[Replies.pos++];
+  if (want == 0) return -110;
   if (want & 0x80) want = (want & 0x7F) * 257;
   if (want > Replies.size - Replies.pos) want = Replies.size - Replies.pos;
   size_t n = want < len ? want : len;

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sim/sim_bus.h"
 #include "sim/sim_pipe.h"
 #include "transport/libusb_pipe.h"
+#include "transport/mapped_window.h"
 
 namespace {
 
@@ -42,9 +44,21 @@ struct BusName {
 };
 constexpr BusName kBuses[] = {
     {"auto", BoardBus::Auto, false, false}, {"usb", BoardBus::Usb, true, false},
-    {"sim", BoardBus::Sim, true, false},    {"uio", BoardBus::Uio, true, true},
-    {"mem", BoardBus::Mem, true, true},
+    {"sim", BoardBus::Sim, true, false},    {"simbus", BoardBus::SimBus, true, false},
+    {"uio", BoardBus::Uio, true, true},     {"mem", BoardBus::Mem, true, true},
 };
+
+// Takes a trailing ",hcl=XXXX" off the setting into the choice; false when it is malformed.
+bool TakeHclFlags(std::string* setting, BoardChoice* choice) {
+  size_t at = Lower(*setting).rfind(",hcl=");
+  if (at == std::string::npos) return true;
+  std::string digits = setting->substr(at + 5);
+  if (!HexDigits(digits, 0, digits.size(), 8)) return false;
+  choice->hclGiven = true;
+  choice->hcl = static_cast<uint32_t>(std::strtoul(digits.c_str(), nullptr, 16));
+  setting->erase(at);
+  return true;
+}
 
 bool TargetValid(BoardBus bus, const std::string& target) {
   switch (bus) {
@@ -63,6 +77,8 @@ bool ParseBoardSetting(const char* text, BoardChoice* choice, std::string* error
   *choice = BoardChoice();
   if (text == nullptr || *text == '\0') return true;
   std::string setting = text;
+  std::string whole = setting;
+  if (!TakeHclFlags(&setting, choice)) setting.clear();
   size_t colon = setting.find(':');
   std::string keyword = Lower(setting.substr(0, colon));
   bool hasTarget = colon != std::string::npos;
@@ -75,47 +91,54 @@ bool ParseBoardSetting(const char* text, BoardChoice* choice, std::string* error
     choice->target = target;
     return true;
   }
-  *error = "!!!!! VORN_BOARD=" + setting +
-           " is not understood: use auto, usb, usb:VVVV:PPPP, sim, sim:PATH, uio:/dev/uioN or "
-           "mem:ADDRESS.\n";
+  *choice = BoardChoice();
+  *error = "!!!!! VORN_BOARD=" + whole +
+           " is not understood: use auto, usb, usb:VVVV:PPPP, sim, sim:PATH, simbus, "
+           "simbus:PATH, uio:/dev/uioN or mem:ADDRESS, any of them followed by ,hcl=XXXX if "
+           "need be.\n";
   return false;
 }
 
-bool ChooseBridge(const BoardChoice& choice, BoardRoute* route, std::string* error) {
+void ChooseRoute(const BoardChoice& choice, BoardRoute* route) {
   *route = BoardRoute();
+  route->target = choice.target;
+  route->hclGiven = choice.hclGiven;
+  route->hcl = choice.hcl;
   switch (choice.bus) {
     case BoardBus::Auto:
       if (LibusbBridgePresent("")) {
         route->pipes = &LibusbPipes;
-        return true;
+        return;
       }
       std::fputs(kNoBoardFound, stdout);
       route->pipes = &SimPipes;
-      return true;
+      return;
     case BoardBus::Usb:
       route->pipes = &LibusbPipes;
-      route->target = choice.target;
-      return true;
+      return;
     case BoardBus::Sim:
       route->pipes = &SimPipes;
-      route->target = choice.target;
-      return true;
+      return;
+    case BoardBus::SimBus:
+      route->window = &SimBusWindow;
+      return;
     case BoardBus::Uio:
+      route->window = &UioWindow;
+      return;
     case BoardBus::Mem:
-      break;
+      route->window = &DevMemWindow;
+      return;
   }
-  *error = "!!!!! The kernel-mapped bus (uio:, mem:) is not supported yet.\n";
-  return false;
 }
 
 BoardRoute ChooseBoardRoute() {
   BoardChoice choice;
   BoardRoute route;
   std::string error;
-  if (!ParseBoardSetting(std::getenv("VORN_BOARD"), &choice, &error) ||
-      !ChooseBridge(choice, &route, &error)) {
+  if (!ParseBoardSetting(std::getenv("VORN_BOARD"), &choice, &error)) {
     std::fputs(error.c_str(), stdout);
     return BoardRoute();
   }
+  ChooseRoute(choice, &route);
   return route;
 }

@@ -119,7 +119,11 @@ bool CmdVersion(int, ArgSlot* argv, Value*) {
   }
   char banner[kBannerSize];
   FormatBanner(banner, sizeof banner);
-  return OutPrintf(CH_OUT, "%s", banner);
+  if (!OutPrintf(CH_OUT, "%s", banner)) return false;
+  // VORN_BOARD's ",hcl=" or a mapped bus may run the board with other flags than the record's.
+  if (halHclFlags() == halRecord().hclFlags) return true;
+  return OutPrintf(CH_OUT, "HCL flags in force %04Xh (the record's: %04Xh)\n", halHclFlags(),
+                   halRecord().hclFlags);
 }
 
 }  // namespace

@@ -411,6 +411,9 @@ bool CmdBar(int argc, ArgSlot* argv, Value* result) {
   if (!qvBarIsMapped(window)) {
     return OutPrintf(CH_ERR, "ERROR: BAR%u is not mapped on this board.\n", window);
   }
+  if (!qvBarInWindow(window, index, unit)) {
+    return OutPrintf(CH_ERR, "ERROR: Index %Xh is outside the window of BAR%u.\n", index, window);
+  }
   std::string line;
   if (argc >= 4) {
     uint32_t value = 0;

@@ -3,16 +3,22 @@
 // transport's seams, never which backend stands behind them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "transport/bus_window.h"
 #include "transport/pipe.h"
 
 struct BoardRoute {
-  const PipeOps* pipes = nullptr;  // the bridge's pipes; none when no board could be chosen
-  std::string target;              // the backend's name for the board, empty for its default
-  bool quiet = false;              // the transport keeps its configuration line to itself
+  const PipeOps* pipes = nullptr;        // a USB bridge board: the bridge's pipes
+  const BusWindowOps* window = nullptr;  // a board on a kernel-mapped bus: its window
+  std::string target;                    // the backend's name for the board, empty for its default
+  bool quiet = false;                    // the transport keeps its configuration line to itself
+  bool hclGiven = false;                 // the run's HCL information flags replace the record's
+  uint32_t hcl = 0;
+  int lostExitCode = 1;  // the run ends with this when the board is gone mid-session
 };
 
-// The route the next acquire takes.
+// The route the next acquire takes. Without pipes or a window no board could be chosen.
 void halSetBoardRoute(const BoardRoute& route);
 const BoardRoute& halBoardRoute();

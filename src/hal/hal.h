@@ -31,7 +31,8 @@ struct QvHclData;
 // here (null gives the compiled-in one back). The record must stay valid while the HAL uses it.
 void halSetRecord(const QvHclData* record);
 const QvHclData& halRecord();
-// The HCL information flags in force for this run.
+// The HCL information flags in force for this run: the record's, unless VORN_BOARD's ",hcl=" or
+// the bus of the acquired controller (the USB bridge flag) made them differ.
 uint32_t halHclFlags();
 
 // Initialisation flags: each NO flag skips its step. Any ONLY flag runs only the steps named by
@@ -139,7 +140,8 @@ void qvLcdSetGammaTable(uint32_t start, const uint8_t* entries, uint32_t count, 
 void qvLcdSetGammaRamp(uint32_t window);
 bool qvLcdIsLutBypassed(uint32_t window);
 
-// Raw access to the bridge's own space, and direct access to the board windows.
+// Raw access: the bridge's own space, or window 0 of a mapped bus at the offset. Direct access
+// to the board windows.
 uint32_t halReadRaw8(uint32_t offset);
 uint32_t halReadRaw16(uint32_t offset);
 uint32_t halReadRaw32(uint32_t offset);
@@ -148,6 +150,9 @@ void halWriteRaw16(uint32_t offset, uint32_t value);
 void halWriteRaw32(uint32_t offset, uint32_t value);
 // Windows are 0 to 5; false when window n holds no real mapping (nothing is touched then).
 bool qvBarIsMapped(uint32_t window);
+// True when an access of `bytes` at offset lies inside window n's mapping; accesses outside
+// read 0 and write nothing.
+bool qvBarInWindow(uint32_t window, uint32_t offset, uint32_t bytes);
 uint32_t qvReadBar8(uint32_t window, uint32_t offset);
 uint32_t qvReadBar16(uint32_t window, uint32_t offset);
 uint32_t qvReadBar32(uint32_t window, uint32_t offset);

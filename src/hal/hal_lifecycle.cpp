@@ -9,6 +9,7 @@
 #include "hal/hal.h"
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
+#include "transport/driver_transport.h"
 
 HalState Hal;
 
@@ -56,23 +57,66 @@ std::string_view FieldText(const char (&field)[N]) {
   return std::string_view(field, strnlen(field, N));
 }
 
+// The route's ",hcl=" flags replace the record's; the bus flag says which bus the route reaches.
+HclFlagsChange FlagsChange(const BoardRoute& route) {
+  HclFlagsChange change;
+  change.replaced = route.hclGiven;
+  change.flags = route.hcl;
+  if (route.window != nullptr) change.clear = qvfADAPTER_USB;
+  if (route.pipes != nullptr) change.set = qvfADAPTER_USB;
+  return change;
+}
+
 }  // namespace
+
+bool MapBusWindow() {
+  const BoardRoute& route = halBoardRoute();
+  uintptr_t linear = 0;
+  uint32_t size = 0;
+  MapResult mapped =
+      DriverOpenAndMap(route.window, route.target.c_str(), 0, halRecord().physBase, &linear, &size);
+  if (mapped != MapResult::kMapped) {
+    Hal.lastError = mapped == MapResult::kNoDevice ? kHalNoDriver : kHalNoController;
+    return false;
+  }
+  // A window that ends inside the ports would be read past its end.
+  if (size < kBusPortsSize) {
+    std::printf("!!!!! The window mapped from %s is %u bytes; the bus ports need %u.\n",
+                route.target.c_str(), size, kBusPortsSize);
+    DriverClose();
+    Hal.lastError = kHalNoController;
+    return false;
+  }
+  Hal.bus.window = route.window;
+  Hal.bus.size = size;
+  uint32_t flags = halHclFlags();
+  Hal.bus.waitForWrites = (flags & qvfDONT_CHECK_MEM_STAT) == 0;
+  Hal.bus.waitForRoom = (flags & qvfDONT_CHECK_HWC_STAT) == 0;
+  Hal.bus.dataPort32 = (flags & qvfBURST_MEMPORT) != 0;
+  // No exit handler unmaps the window: the process's end does, and an exit from inside an
+  // operation (an aborted assertion) must leave the lock it holds mapped for the kernel to
+  // release.
+  Hal.windowBase[0] = linear;
+  return true;
+}
 
 int qvAcquireController() {
   Hal.lastError = kHalOk;
+  if (Hal.windowBase[0] == 0) Hal.flagsChange = FlagsChange(Route);
+  const uint32_t flags = halHclFlags();
   if (!Hal.traceSet) {
-    Hal.traceOn = (halHclFlags() & qvfDEBUG_REG_WRITES) != 0;
+    Hal.traceOn = (flags & qvfDEBUG_REG_WRITES) != 0;
     Hal.traceSet = true;
   }
   if (Hal.windowBase[0] != 0) return 1;
-  if ((halHclFlags() & qvfADAPTER_USB) == 0) {
-    // Only the USB bridge variant exists so far: a driver board cannot be located.
-    Hal.lastError = kHalNoController;
-    return 0;
+  if (flags & qvfADAPTER_USB) {
+    Hal.dispatch = BridgeVariant;
+    if (!Hal.dispatch.acquire()) return 0;
+    Hal.windowBase[0] = kBridgeWindowMark;
+    return 1;
   }
-  Hal.dispatch = BridgeVariant;
-  if (!Hal.dispatch.acquire()) return 0;
-  Hal.windowBase[0] = kBridgeWindowMark;
+  if (!MapBusWindow()) return 0;
+  Hal.dispatch = flags & qvfFAST_CYCLE ? BusVariantA : BusVariantB;
   return 1;
 }
 
@@ -85,7 +129,8 @@ const QvHclData& halRecord() {
 }
 
 uint32_t halHclFlags() {
-  return Hal.record->hclFlags;
+  const HclFlagsChange& change = Hal.flagsChange;
+  return ((change.replaced ? change.flags : Hal.record->hclFlags) | change.set) & ~change.clear;
 }
 
 void halSetBoardRoute(const BoardRoute& route) {

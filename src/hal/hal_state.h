@@ -63,8 +63,29 @@ constexpr size_t kBarWindows = 6;
 // Window 0 of a bridge board holds this marker instead of a mapping.
 constexpr uintptr_t kBridgeWindowMark = 255;
 
+struct BusWindowOps;
+
+// A driver variant's way to its ports: the mapped window 0 and the bus options of the flags.
+struct BusPorts {
+  const BusWindowOps* window = nullptr;  // null unless a driver variant is acquired
+  uint32_t size = 0;                     // bytes of window 0 that may be touched
+  bool waitForWrites = true;             // flag 1000h clear: poll busy after memory writes
+  bool waitForRoom = true;               // flag 2000h clear: poll port-full before 018Ch bursts
+  bool dataPort32 = false;               // flag 4000h set: 32-bit memory data in one access
+};
+
+// What the board route makes of the record's HCL information flags: ",hcl=" replaces them, the
+// bus of the route sets or clears the USB bridge flag.
+struct HclFlagsChange {
+  bool replaced = false;
+  uint32_t flags = 0;  // the replacement
+  uint32_t set = 0;
+  uint32_t clear = 0;
+};
+
 struct HalState {
   uint32_t lastError = 0;
+  HclFlagsChange flagsChange;  // taken from the route by an acquire that is not yet acquired
   bool traceOn = false;
   bool traceSet = false;                   // the first acquire takes the trace from the record
   uintptr_t windowBase[kBarWindows] = {};  // window 0 doubles as the "acquired" mark
@@ -72,8 +93,24 @@ struct HalState {
   uint32_t bridgeRegBase = 0;            // bridge address of register index 0
   uint8_t bridgeDevice = 2;              // device selector sent with every transfer
   const QvHclData* record = &qvHclData;  // the configuration record in force
+  BusPorts bus;
 };
 extern HalState Hal;
 
-// The bridge variant's table.
+// The bridge variant's table, and those of the driver variants A (flag 0800h set) and B.
 extern const HalDispatch BridgeVariant;
+extern const HalDispatch BusVariantA;
+extern const HalDispatch BusVariantB;
+
+// The driver variants' ports, at these offsets of window 0; a mapping must reach past them.
+constexpr uint32_t kBusIndexPort = 0;
+constexpr uint32_t kBusStatusPort = 2;
+constexpr uint32_t kBusDataPort = 4;
+constexpr uint32_t kBusSparePort = 8;
+constexpr uint32_t kBusPortsSize = 10;
+constexpr uint16_t kBusStatusBusy = 0x0001;
+constexpr uint16_t kBusStatusFull = 0x0010;
+
+// Maps window 0 through the route's window and sets up the driver variant's ports and options
+// from the flags in force (the variant's acquire entry, and the acquire of a mapped-bus board).
+bool MapBusWindow();

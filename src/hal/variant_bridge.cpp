@@ -1,6 +1,7 @@
 // The USB bridge variant: every register and memory access as single and block transfers of the
 // bridge protocol. A register write goes to bridge address R + index, a read to R + index + 1.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -9,36 +10,17 @@
 #include "hal/hal_state.h"
 #include "hal/hcl_data.h"
 #include "hal/register_table.h"
+#include "hal/variant_shared.h"
 #include "platform/assert.h"
-#include "platform/board_lock.h"
-#include "platform/timing.h"
 #include "transport/usb_transport.h"
 
 namespace {
-
-// Registers of the memory access path.
-constexpr uint32_t kMemSaddr0 = 0x0182;      // MEM_SADDR_0: address bits 15-1, bit 0 read flag
-constexpr uint32_t kMemSaddr1 = 0x0184;      // MEM_SADDR_1: address bits 31-16 (31: rectangle)
-constexpr uint32_t kMemPort = 0x018C;        // MEM_ACCESS_PORT
-constexpr uint32_t kMemRectOffset = 0x0194;  // MEM_WR_ADDR_OFF: stride * 2 - 2
-constexpr uint32_t kMemRectWidth = 0x0196;   // MEM_WR_ADDR_W: width * 2 - 2
-constexpr uint32_t kReadBit = 1;
-constexpr uint32_t kRectangleFlag = 0x80000000u;
 
 uint32_t WriteAddress(uint32_t index) {
   return Hal.bridgeRegBase + index;
 }
 uint32_t ReadAddress(uint32_t index) {
   return Hal.bridgeRegBase + index + kReadBit;
-}
-
-void CheckEven(uint32_t index, const char* op) {
-  if (index & 1) HalAssert("%s() Index must be even.", op);
-}
-
-void CheckLongIndex(uint32_t index, const char* op) {
-  CheckEven(index, op);
-  if ((index & 0xFF) > 0xFC) HalAssert("%s() Index must not cross high-byte boundary.", op);
 }
 
 uint32_t SingleRead(uint32_t index, uint32_t size, const char* op) {
@@ -68,82 +50,76 @@ uint32_t BlockRead(uint32_t index, void* data, uint32_t bytes) {
 // Points the memory access engine at an address with two register writes that bypass the
 // public layer (never traced or logged); the caller holds the lock.
 void SetMemoryAddress(uint32_t address, bool read, bool rectangle, const char* op) {
-  uint32_t flags = (read ? kReadBit : 0) | (rectangle ? kRectangleFlag : 0);
-  SingleWrite(kMemSaddr1, 2, ((address & ~1u) | flags) >> 16, op);
-  SingleWrite(kMemSaddr0, 2, (address & 0xFFFE) | (read ? kReadBit : 0), op);
-}
-
-// The rectangle geometry goes through the public layer, before the lock is taken. Reads set
-// the width first, writes the line offset first.
-void SetReadRectangle(uint32_t width, uint32_t stride) {
-  qvWriteReg16(kMemRectWidth, width * 2 - 2);
-  qvWriteReg16(kMemRectOffset, stride * 2 - 2);
-}
-
-void SetWriteRectangle(uint32_t width, uint32_t stride) {
-  qvWriteReg16(kMemRectOffset, stride * 2 - 2);
-  qvWriteReg16(kMemRectWidth, width * 2 - 2);
+  MemoryAddressWords words = MemoryAddress(address, read, rectangle);
+  SingleWrite(kMemSaddr1, 2, words.high, op);
+  SingleWrite(kMemSaddr0, 2, words.low, op);
 }
 
 // ---- acquire and initialise ----
 
-// No pipes means the board could not be chosen; the choice has said why.
+// An unplugged bridge ends the run: the controller is no longer acquired, and nothing that
+// follows could reach it (no stream of failed transfers, no wait that succeeds on a read of 0).
+void BridgeLost() {
+  Hal.windowBase[0] = 0;
+  Hal.dispatch = HalDispatch();
+  std::exit(halBoardRoute().lostExitCode);
+}
+
+// No pipes means the board could not be chosen; the choice has said why. Otherwise the
+// transport has said why the bridge could not be reached, and the last error says that it was
+// not.
 bool Acquire() {
   const BoardRoute& route = halBoardRoute();
   if (route.pipes == nullptr) return false;
   UsbTransport.announce = !route.quiet;
-  return UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
-                          halRecord().usbInfo);
-}
-
-uint32_t InitialiseRegisters() {
-  if (Hal.windowBase[0] == 0) {
-    HalAssert("qvInitializeController() called but controller not acquired.");
-    return 0;
+  UsbTransport.onLinkLost = BridgeLost;
+  if (UsbTransportOpen(route.pipes, route.target.c_str(), 0, Hal.bridgeDevice,
+                       halRecord().usbInfo)) {
+    return true;
   }
-  WriteRegisterTable(halRecord());
-  return 1;
+  Hal.lastError = kHalNoController;
+  return false;
 }
 
 // ---- registers ----
 
 uint32_t ReadReg8(uint32_t index) {
-  BridgeLockHold lock;
+  UsbHold lock;
   return SingleRead(index, 1, "qvReadReg8");
 }
 
 uint32_t ReadReg16(uint32_t index) {
   CheckEven(index, "qvReadReg16");
-  BridgeLockHold lock;
+  UsbHold lock;
   return SingleRead(index, 2, "qvReadReg16");
 }
 
 uint32_t ReadReg32(uint32_t index) {
   CheckLongIndex(index, "qvReadReg32");
-  BridgeLockHold lock;
+  UsbHold lock;
   return SingleRead(index, 4, "qvReadReg32");
 }
 
 void WriteReg8(uint32_t index, uint32_t value) {
-  BridgeLockHold lock;
+  UsbHold lock;
   SingleWrite(index, 1, value, "qvWriteReg8");
 }
 
 void WriteReg16(uint32_t index, uint32_t value) {
   CheckEven(index, "qvWriteReg16");
-  BridgeLockHold lock;
+  UsbHold lock;
   SingleWrite(index, 2, value, "qvWriteReg16");
 }
 
 void WriteReg32(uint32_t index, uint32_t value) {
   CheckLongIndex(index, "qvWriteReg32");
-  BridgeLockHold lock;
+  UsbHold lock;
   SingleWrite(index, 4, value, "qvWriteReg32");
 }
 
 template <typename Change>
 uint16_t ReadModifyWrite(uint32_t index, const char* op, Change change) {
-  BridgeLockHold lock;
+  UsbHold lock;
   uint16_t value = change(static_cast<uint16_t>(SingleRead(index, 2, op)));
   SingleWrite(index, 2, value, op);
   return value;
@@ -174,7 +150,7 @@ template <typename T>
 void BurstReadReg(uint32_t index, T* buffer, uint32_t count, const char* op) {
   CheckEven(index, op);
   constexpr uint32_t unit = sizeof(T);
-  BridgeLockHold lock;
+  UsbHold lock;
   if (count * unit <= kSingleTransferMax) {
     for (uint32_t i = 0; i < count; i++) buffer[i] = static_cast<T>(SingleRead(index, unit, op));
     return;
@@ -188,7 +164,7 @@ template <typename T>
 void BurstWriteReg(uint32_t index, const T* buffer, uint32_t count, const char* op) {
   CheckEven(index, op);
   constexpr uint32_t unit = sizeof(T);
-  BridgeLockHold lock;
+  UsbHold lock;
   if (count * unit <= kSingleTransferMax) {
     for (uint32_t i = 0; i < count; i++) SingleWrite(index, unit, buffer[i], op);
     return;
@@ -212,36 +188,18 @@ void BurstWriteReg16(uint32_t index, const uint16_t* buffer, uint32_t count) {
   BurstWriteReg(index, buffer, count, "qvBurstWriteReg16");
 }
 
-// Polls until the masked register matches; a step of 0 polls without sleeping and takes the
-// elapsed time from the millisecond clock so that the timeout still ends the wait.
-int WaitRegBits(uint32_t index, uint16_t mask, uint32_t stepMs, uint32_t timeoutMs, bool set) {
-  uint32_t start = MillisecondClock();
-  uint32_t elapsed = 0;
-  for (;;) {
-    bool isSet = (ReadReg16(index) & mask) != 0;
-    if (isSet == set) return 1;
-    if (stepMs > 0) {
-      SleepMilliseconds(stepMs);
-      elapsed += stepMs;
-    } else {
-      elapsed = MillisecondClock() - start;
-    }
-    if (elapsed >= timeoutMs) return 0;
-  }
-}
-
 int WaitRegBitsClear16(uint32_t index, uint16_t mask, uint32_t stepMs, uint32_t timeoutMs) {
-  return WaitRegBits(index, mask, stepMs, timeoutMs, false);
+  return WaitRegBits(ReadReg16, index, mask, stepMs, timeoutMs, false);
 }
 
 int WaitRegBitsSet16(uint32_t index, uint16_t mask, uint32_t stepMs, uint32_t timeoutMs) {
-  return WaitRegBits(index, mask, stepMs, timeoutMs, true);
+  return WaitRegBits(ReadReg16, index, mask, stepMs, timeoutMs, true);
 }
 
 // ---- memory ----
 
 uint32_t ReadMemory(uint32_t address, uint32_t size, const char* op) {
-  BridgeLockHold lock;
+  UsbHold lock;
   SetMemoryAddress(address, true, false, op);
   return SingleRead(kMemPort, size, op);
 }
@@ -260,7 +218,7 @@ uint32_t ReadMemory32(uint32_t address) {
 // The port moves whole words, so a byte is merged into the word that holds it, read and
 // written back under one hold of the lock.
 void WriteMemory8(uint32_t address, uint32_t value) {
-  BridgeLockHold lock;
+  UsbHold lock;
   uint32_t even = address & ~1u;
   SetMemoryAddress(even, true, false, "qvWriteMemory8");
   uint32_t word = SingleRead(kMemPort, 2, "qvWriteMemory8");
@@ -270,7 +228,7 @@ void WriteMemory8(uint32_t address, uint32_t value) {
 }
 
 void WriteMemory(uint32_t address, uint32_t size, uint32_t value, const char* op) {
-  BridgeLockHold lock;
+  UsbHold lock;
   SetMemoryAddress(address, false, false, op);
   SingleWrite(kMemPort, size, value, op);
 }
@@ -283,14 +241,14 @@ void WriteMemory32(uint32_t address, uint32_t value) {
 
 template <typename T>
 void WriteBlock(uint32_t address, const T* buffer, uint32_t count, bool rectangle, const char* op) {
-  BridgeLockHold lock;
+  UsbHold lock;
   SetMemoryAddress(address, false, rectangle, op);
   BlockWrite(kMemPort, buffer, count * static_cast<uint32_t>(sizeof(T)), op);
 }
 
 template <typename T>
 void ReadBlock(uint32_t address, T* buffer, uint32_t count, bool rectangle, const char* op) {
-  BridgeLockHold lock;
+  UsbHold lock;
   SetMemoryAddress(address, true, rectangle, op);
   BlockRead(kMemPort, buffer, count * static_cast<uint32_t>(sizeof(T)));
 }
@@ -317,7 +275,7 @@ void FillMemory8(uint32_t address, uint32_t value, uint32_t count) {
 // Bytes through the word port: an odd start takes the high byte of one word, the even middle
 // is one block, and an odd last byte is the low byte of one more word.
 void ReadBytes(uint32_t address, uint8_t* buffer, uint32_t count, bool rectangle, const char* op) {
-  BridgeLockHold lock;
+  UsbHold lock;
   SetMemoryAddress(address, true, rectangle, op);
   if (address & 1) {
     *buffer++ = static_cast<uint8_t>(SingleRead(kMemPort, 2, op) >> 8);
@@ -358,7 +316,7 @@ void BurstReadRectMemory32(uint32_t address, uint32_t* buffer, uint32_t count, u
 // transfer runs under one hold of the lock.
 void BurstWriteMemory8(uint32_t address, const uint8_t* buffer, uint32_t count) {
   const char* op = "qvBurstWriteMemory8";
-  BridgeLockHold lock;
+  UsbHold lock;
   if (address & 1) {
     WriteMemory8(address++, *buffer++);
     count--;
@@ -405,7 +363,7 @@ void WriteDataPort(uint16_t value) {
 
 const HalDispatch BridgeVariant = {
     Acquire,
-    InitialiseRegisters,
+    InitialiseFromTable,
     ReadReg8,
     ReadReg16,
     ReadReg32,

@@ -21,10 +21,12 @@ struct BridgeMemory {
   uint8_t scratch[kScratchSize];
 };
 
-// The mapped-bus window's own ports.
+// The mapped-bus window's own ports, and the memory write it is still busy with.
 struct WindowPorts {
   uint16_t index;
   uint16_t spare;
+  uint32_t writePending;  // a memory write arrived since the status port was last read
+  uint64_t busyUntil;     // monotonic nanoseconds: the write in progress ends then; 0: none
 };
 
 struct BoardImage {

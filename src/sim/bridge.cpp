@@ -205,6 +205,10 @@ int BridgeGiveReply(uint8_t* buffer, size_t len) {
     return static_cast<int>(n);
   }
   ReplyQueue& queue = Firmware.replies;
+  if (BridgeFault.lateReplies > 0 && (queue.leftInCurrent > 0 || !queue.lengths.empty())) {
+    BridgeFault.lateReplies--;
+    return -1;
+  }
   if (queue.leftInCurrent == 0) {
     if (queue.lengths.empty()) return -1;
     queue.leftInCurrent = queue.lengths.front();

@@ -13,6 +13,7 @@ struct BridgeFaults {
   uint8_t bogusType = 3;
   bool bogusForever = false;   // the reply pipe brings nothing but bogusType packets
   uint32_t dropReplies = 0;    // that many of the next replies are lost
+  uint32_t lateReplies = 0;    // that many receives find nothing though a reply is on its way
   int32_t shortDataNext = -1;  // the next read reply carries only this many data bytes
   uint32_t maxTransfer = 0;    // replies arrive in transfers of at most this many bytes
 };

@@ -44,6 +44,14 @@ int SimReceive(int pipe, uint8_t* buffer, size_t len, uint32_t /*timeoutMs*/) {
   return got < 0 ? -ETIMEDOUT : got;
 }
 
+// The firmware starts afresh: pending replies are gone, the configuration is awaited.
+bool SimReset() {
+  if (Board.Image() == nullptr) return false;
+  BridgeLockHold hold;
+  BridgeStart(Board.Image());
+  return true;
+}
+
 // The lock is given up before the file that holds it is unmapped.
 void SimClose() {
   if (Board.Image() == nullptr) return;
@@ -73,4 +81,7 @@ const PipeOps SimPipes = {
     .receive = SimReceive,
     .close = SimClose,
     .errorName = SimErrorName,
+    .claim = nullptr,
+    .release = nullptr,
+    .reset = SimReset,
 };

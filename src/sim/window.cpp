@@ -1,9 +1,49 @@
 #include "sim/window.h"
 
+#include "platform/timing.h"
+
+WindowFaults WindowFault;
+
 namespace {
 
 uint32_t SelectedRegister(const BoardImage* board) {
   return board->window.index & 0xFFFE;
+}
+
+constexpr uint64_t kBusyFromNextLook = UINT64_MAX;
+
+// A write through the memory port, or a read address that starts the prefetch, keeps the
+// memory engine busy for WindowFault.busyNs.
+void NoteMemoryWork(BoardImage* board, uint32_t value) {
+  if (WindowFault.busyNs == 0) return;
+  uint32_t selected = SelectedRegister(board);
+  if (selected == kRegMemPort || (selected == kRegMemAddressLow && (value & 1))) {
+    board->window.writePending = 1;
+  }
+}
+
+// The first look after a write sees the bus busy and starts the clock at the next look, so that
+// a burst of writes with a status read after each (variant A) costs no clock reading.
+bool Writing(WindowPorts* window) {
+  if (window->writePending) {
+    window->writePending = 0;
+    window->busyUntil = kBusyFromNextLook;
+    return true;
+  }
+  if (window->busyUntil == 0) return false;
+  uint64_t now = MonotonicNanoseconds();
+  if (window->busyUntil == kBusyFromNextLook) window->busyUntil = now + WindowFault.busyNs;
+  if (now < window->busyUntil) return true;
+  window->busyUntil = 0;
+  return false;
+}
+
+uint16_t Status(BoardImage* board) {
+  bool writing = Writing(&board->window);
+  uint16_t status = 0;
+  if (writing || WindowFault.busyForever || ChipBusy(&board->chip)) status |= kStatusBusy;
+  if (writing || WindowFault.portFullForever) status |= kStatusPortFull;
+  return status;
 }
 
 uint32_t DataRead(BoardImage* board, int width) {
@@ -19,6 +59,7 @@ void DataWrite(BoardImage* board, uint32_t value, int width) {
             width == 1 ? 0x00FF : 0xFFFF);
   if (width == 4)
     ChipWrite(chip, SelectedRegister(board), static_cast<uint16_t>(value >> 16), 0xFFFF);
+  NoteMemoryWork(board, value);
 }
 
 }  // namespace
@@ -28,7 +69,7 @@ uint32_t WindowRead(BoardImage* board, uint32_t offset, int width) {
     case kWindowIndexPort:
       return board->window.index;
     case kWindowStatusPort:
-      return ChipBusy(&board->chip) ? kStatusBusy : 0;
+      return Status(board);
     case kWindowDataPort:
       return DataRead(board, width);
     case kWindowSparePort:

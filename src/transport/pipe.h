@@ -13,13 +13,19 @@ constexpr int kReplyPipe = 2;
 // How long one receive waits for a transfer from the bridge.
 constexpr uint32_t kReceiveTimeoutMs = 1000;
 
+// Results of send and receive that the transport acts on, beside each backend's own negative
+// error codes.
+constexpr int kPipeDisconnected = -1000;  // the bridge is gone: unplugged or switched off
+constexpr int kPipeCutShort = -1001;      // a send stopped part-way: the bridge is inside a packet
+
 struct PipeOps {
   const char* name;
   // Opens the bridge named by target (backend-specific; may be empty for the default) and makes
   // the bridge lock the one every process reaching that bridge shares. False when there is no
-  // such bridge, with the real cause in *why; quiet, the caller reports.
+  // such bridge or it cannot be opened, with the real cause in *why; quiet, the caller reports.
   bool (*open)(const char* target, std::string* why);
-  // Reads the pipe layout; false when the bridge does not offer the pipes.
+  // Finds the pipes (selecting the bridge setting that has them) and clears stalls on them;
+  // false, after showing what the bridge offers, when it has none.
   bool (*pipeInfo)();
   // Sends len bytes as one transfer. Returns len, or a negative error code.
   int (*send)(int pipe, const uint8_t* data, size_t len);
@@ -29,4 +35,11 @@ struct PipeOps {
   void (*close)();
   // The name of an error code that send or receive returned.
   const char* (*errorName)(int code);
+  // Optional, null when the backend needs none. claim takes the bridge for this process for
+  // one hold of the bridge lock (0, kPipeDisconnected, or another negative code with the cause
+  // in *why); release gives it back at the end of the hold, so that processes share the bridge.
+  int (*claim)(std::string* why);
+  void (*release)();
+  // Optional: resets the bridge and brings its pipes back; false when it does not come back.
+  bool (*reset)();
 };

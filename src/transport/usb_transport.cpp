@@ -12,7 +12,9 @@ UsbTransportState UsbTransport;
 namespace {
 
 constexpr uint64_t kReplyWaitNs = kReplyWaitMs * 1000000ull;
+constexpr uint64_t kDrainLimitNs = kDrainLimitMs * 1000000ull;
 constexpr uint32_t kAddressMask = 0xFFFFFF;
+constexpr size_t kDrainTransfer = 65536;  // a whole number of packets of every bus speed
 
 // One buffer for every packet and reply, grown when a transfer needs more and kept.
 class TransferBuffer {
@@ -47,27 +49,87 @@ void PutHeader(uint8_t* packet, uint8_t type, uint32_t address, uint8_t device, 
   packet[7] = static_cast<uint8_t>(count >> 8);
 }
 
+// Open, and not lost.
+bool Usable() {
+  return UsbTransport.pipes != nullptr && !UsbTransport.linkLost;
+}
+
+// The bridge is gone for good: one line, then the HAL ends the run (or, without it, every later
+// transfer fails until the transport is closed; not here, since the lock may be held).
+void LinkLost(const char* why) {
+  std::printf("\n%s\n", why);
+  std::fflush(stdout);
+  UsbTransport.linkLost = true;
+  if (UsbTransport.onLinkLost != nullptr) UsbTransport.onLinkLost();
+}
+
+// Takes whatever the bridge still has to say, so that a late reply never passes for the answer
+// to the next request. It stops when the pipe stays quiet for kDrainWaitMs.
+void Drain() {
+  UsbTransport.outOfStep = false;
+  uint8_t* buffer = Reply.Get(kDrainTransfer);
+  if (buffer == nullptr || !Usable()) return;
+  uint64_t start = MonotonicNanoseconds();
+  while (MonotonicNanoseconds() - start < kDrainLimitNs) {
+    int got = UsbTransport.pipes->receive(kReplyPipe, buffer, kDrainTransfer, kDrainWaitMs);
+    if (got == kPipeDisconnected) return LinkLost(kBridgeDisconnected);
+    if (got < 0) return;
+  }
+}
+
+bool Configure();
+
+// A packet cut short leaves the bridge waiting for the rest of it: reset it and configure it
+// anew, or end the session when it does not come back.
+void Recover() {
+  if (UsbTransport.recovering || !Usable()) return;
+  UsbTransport.recovering = true;
+  const PipeOps* pipes = UsbTransport.pipes;
+  bool back = pipes->reset != nullptr && pipes->reset();
+  if (back) {
+    Drain();
+    back = Usable() && Configure();
+  }
+  UsbTransport.recovering = false;
+  if (!back) LinkLost("Usb Transport: the bridge did not come back after a packet was cut short");
+}
+
 bool SendPacket(const uint8_t* packet, size_t len) {
-  if (UsbTransport.pipes == nullptr) return false;
+  if (!Usable()) return false;
+  if (UsbTransport.outOfStep) Drain();
+  if (!Usable()) return false;
   int sent = UsbTransport.pipes->send(kPacketPipe, packet, len);
   if (sent == static_cast<int>(len)) return true;
-  if (sent < 0) {
-    std::printf("\nUsb Transport: Write IOCTL failed %d (%s)\n", -sent,
-                UsbTransport.pipes->errorName(sent));
-  } else {
-    std::printf("\nUsb Transport: Write IOCTL failed 0 (%d of %zu bytes sent)\n", sent, len);
+  if (sent == kPipeDisconnected) {
+    LinkLost(kBridgeDisconnected);
+    return false;
   }
+  if (sent == kPipeCutShort || sent >= 0) {
+    std::printf(
+        "\nUsb Transport: Write IOCTL failed: the packet was cut short; resetting the "
+        "bridge\n");
+    Recover();
+    return false;
+  }
+  std::printf("\nUsb Transport: Write IOCTL failed %d (%s)\n", -sent,
+              UsbTransport.pipes->errorName(sent));
   return false;
 }
 
-// One transfer from the reply pipe; negative when the pipe read failed or brought nothing.
+// One transfer from the reply pipe; negative when the pipe read failed or brought nothing, and
+// then the reply pipe may be out of step with the requests.
 int ReceiveTransfer(uint8_t* buffer, size_t len) {
   if (buffer == nullptr) {
     std::printf("\nUsb Transport: No buffer available for qvUsbTransportIn transaction \n");
     return -1;
   }
-  if (UsbTransport.pipes == nullptr) return -1;
+  if (!Usable()) return -1;
   int got = UsbTransport.pipes->receive(kReplyPipe, buffer, len, kReceiveTimeoutMs);
+  if (got == kPipeDisconnected) {
+    LinkLost(kBridgeDisconnected);
+    return -1;
+  }
+  if (got <= 0) UsbTransport.outOfStep = true;
   if (got < 0) {
     std::printf("\nUsb Transport: USB T: Read IOCTL failed: NACK %d (%s)\n", -got,
                 UsbTransport.pipes->errorName(got));
@@ -87,7 +149,10 @@ int AwaitReply(uint8_t type, uint8_t* buffer, size_t len) {
     uint8_t received = buffer[0] & kReplyTypeMask;
     if (received == type) return got;
     std::printf("\nBogus packet received 0x%2x", received);
-    if (MonotonicNanoseconds() - start >= kReplyWaitNs) return -1;
+    if (MonotonicNanoseconds() - start >= kReplyWaitNs) {
+      UsbTransport.outOfStep = true;
+      return -1;
+    }
   }
 }
 
@@ -127,11 +192,45 @@ uint32_t ReceiveChunk(uint32_t chunk, uint8_t* out) {
   }
   uint32_t delivered = received < head ? received : head;
   if (delivered > chunk) delivered = chunk;
+  if (delivered < chunk) UsbTransport.outOfStep = true;
   std::memcpy(out, buffer + kReplyHeadSize, delivered);
   return delivered;
 }
 
+// A bridge may still hold replies of an earlier session: drain them, then configure. A bridge
+// that does not acknowledge is reset once and configured again.
+bool GetInStep() {
+  Drain();
+  if (Configure()) return true;
+  const PipeOps* pipes = UsbTransport.pipes;
+  if (pipes == nullptr || pipes->reset == nullptr) return false;
+  std::printf("\nUsb Transport: the bridge did not acknowledge its configuration; resetting it\n");
+  if (!pipes->reset()) return false;
+  Drain();
+  return Usable() && Configure();
+}
+
 }  // namespace
+
+UsbHold::UsbHold() {
+  UsbTransportState& usb = UsbTransport;
+  if (usb.holdDepth++ > 0 || !Usable() || usb.pipes->claim == nullptr) return;
+  std::string why;
+  int claimed = usb.pipes->claim(&why);
+  usb.claimed = claimed == 0;
+  if (claimed == kPipeDisconnected) {
+    LinkLost(kBridgeDisconnected);
+  } else if (claimed != 0) {
+    std::printf("\nUsb Transport: %s\n", why.c_str());
+  }
+}
+
+UsbHold::~UsbHold() {
+  UsbTransportState& usb = UsbTransport;
+  if (--usb.holdDepth > 0 || !usb.claimed) return;
+  usb.claimed = false;
+  if (usb.pipes != nullptr && usb.pipes->release != nullptr) usb.pipes->release();
+}
 
 bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumber,
                       uint8_t interfaceFlags, const uint8_t usbInfo[kMgeEntrySize]) {
@@ -142,29 +241,45 @@ bool UsbTransportOpen(const PipeOps* pipes, const char* target, uint8_t mgeNumbe
     return false;
   }
   UsbTransport.pipes = pipes;
-  if (!pipes->pipeInfo()) std::printf("\nUsb Transport: Get Pipe Info failed");
-  UsbTransport.mgeNumber = mgeNumber % kMgeCount;
-  UsbTransport.interfaceFlags = interfaceFlags;
-  UsbTransport.memoryBase = 0;
-  UsbTransport.registerBase = 0;
-  std::memcpy(UsbTransport.mgeTable[UsbTransport.mgeNumber], usbInfo, kMgeEntrySize);
-  const uint8_t* regs = UsbTransport.mgeTable[0];
-  if (UsbTransport.announce) {
-    std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x\n", regs[0], regs[1],
-                regs[2], regs[3], regs[4], regs[5]);
+  UsbTransport.outOfStep = false;
+  bool inStep = false;
+  {
+    UsbHold hold;
+    if (!Usable() || (pipes->claim != nullptr && !UsbTransport.claimed)) {
+      // The claim has said why.
+    } else if (!pipes->pipeInfo()) {
+      std::printf("\nUsb Transport: Get Pipe Info failed\n");
+    } else {
+      UsbTransport.mgeNumber = mgeNumber % kMgeCount;
+      UsbTransport.interfaceFlags = interfaceFlags;
+      UsbTransport.memoryBase = 0;
+      UsbTransport.registerBase = 0;
+      std::memcpy(UsbTransport.mgeTable[UsbTransport.mgeNumber], usbInfo, kMgeEntrySize);
+      const uint8_t* regs = UsbTransport.mgeTable[0];
+      if (UsbTransport.announce) {
+        std::printf("\nCSCL:MGE Regs: 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x 0x%02x\n", regs[0],
+                    regs[1], regs[2], regs[3], regs[4], regs[5]);
+      }
+      UsbTransport.recovering = true;
+      inStep = GetInStep();
+      UsbTransport.recovering = false;
+    }
   }
-  if (Configure()) return true;
-  UsbTransportClose();
-  return false;
+  if (!inStep) UsbTransportClose();
+  return inStep;
 }
 
 void UsbTransportClose() {
-  if (UsbTransport.pipes != nullptr) UsbTransport.pipes->close();
+  const PipeOps* pipes = UsbTransport.pipes;
   UsbTransport.pipes = nullptr;
+  UsbTransport.claimed = false;
+  UsbTransport.linkLost = false;
+  if (pipes != nullptr) pipes->close();
 }
 
 bool UsbSingleWrite(uint32_t address, uint32_t size, uint8_t device, uint32_t value) {
   if (size < 1 || size > 4) return false;
+  UsbHold hold;
   uint8_t packet[kPacketHeaderSize + 4];
   PutHeader(packet, kPacketWrite, address, device, size);
   for (uint32_t i = 0; i < size; i++) packet[kPacketHeaderSize + i] = uint8_t(value >> (8 * i));
@@ -174,18 +289,23 @@ bool UsbSingleWrite(uint32_t address, uint32_t size, uint8_t device, uint32_t va
 bool UsbSingleRead(uint32_t address, uint32_t size, uint8_t device, uint32_t* value) {
   *value = 0;
   if (size < 1 || size > 4) return false;
+  UsbHold hold;
   uint8_t request[kPacketHeaderSize];
   PutHeader(request, kPacketReadRequest, address, device, size);
   if (!SendPacket(request, sizeof request)) return false;
   uint8_t reply[kPacketHeaderSize + 4];
   int got = AwaitReply(kReplyReadData, reply, size + kPacketHeaderSize);
-  if (got < static_cast<int>(kReplyHeadSize + size)) return false;
+  if (got < static_cast<int>(kReplyHeadSize + size)) {
+    UsbTransport.outOfStep = true;
+    return false;
+  }
   *value = ReadLittleEndian(reply + kReplyHeadSize, size);
   return true;
 }
 
 bool UsbBlockWrite(uint32_t address, uint32_t count, uint8_t device, const void* buffer) {
   const auto* data = static_cast<const uint8_t*>(buffer);
+  UsbHold hold;
   for (uint32_t done = 0; done < count;) {
     uint32_t chunk = count - done < kMaxChunk ? count - done : kMaxChunk;
     uint8_t* packet = Packet.Get(kPacketHeaderSize + chunk);
@@ -203,6 +323,7 @@ bool UsbBlockWrite(uint32_t address, uint32_t count, uint8_t device, const void*
 
 uint32_t UsbBlockRead(uint32_t address, uint32_t count, uint8_t device, void* buffer) {
   auto* data = static_cast<uint8_t*>(buffer);
+  UsbHold hold;
   uint32_t total = 0;
   while (total < count) {
     uint32_t chunk = count - total < kMaxChunk ? count - total : kMaxChunk;

@@ -39,10 +39,13 @@ std::string Now() {
   return text;
 }
 
-// The board as VORN_BOARD reached it: the transport and its target ("sim:/tmp/board.img"); a
-// control character in a path would break the header's line, so it shows as "?".
+// The board as VORN_BOARD reached it: the transport or the mapped window and its target
+// ("sim:/tmp/board.img"); a control character in a path would break the header's line, so it
+// shows as "?".
 std::string BoardText(const BoardRoute& route) {
-  std::string text = route.pipes != nullptr ? route.pipes->name : "?";
+  std::string text = route.pipes != nullptr    ? route.pipes->name
+                     : route.window != nullptr ? route.window->name
+                                               : "?";
   if (!route.target.empty()) text += ":" + route.target;
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';

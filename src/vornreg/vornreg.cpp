@@ -80,7 +80,8 @@ constexpr const char* kManual[] = {
     "    calls a file equal that it could not read whole.",
     "",
     "ENVIRONMENT",
-    "    VORN_BOARD    the board, as for vorn: auto, usb[:VVVV:PPPP], sim[:PATH].",
+    "    VORN_BOARD    the board, as for vorn: auto, usb[:VVVV:PPPP], sim[:PATH],",
+    "                  simbus[:PATH], uio:/dev/uioN or mem:ADDRESS, with ,hcl=XXXX if need be.",
     "    QDXBOARD      names the bridge lock of a real board. The board is locked while it is",
     "                  read, so no other process changes it half-way.",
     "",
@@ -195,6 +196,7 @@ void PrepareChipModel() {
 bool AcquireBoard() {
   BoardRoute route = ChooseBoardRoute();
   route.quiet = true;
+  route.lostExitCode = kVornregTrouble;  // a bridge unplugged while it is read
   halSetBoardRoute(route);
   if (!qvAcquireController()) {
     char reason[80];

@@ -17,7 +17,12 @@
 //   > text            a line of expected output (a bare ">" is an empty line)
 //   >| text           expected output without a line end (the last prompt, usually)
 //   ? N               the expected exit code (0 when there is none)
-// Lines starting with "#" are comments.
+//   % board SETTING   the VORN_BOARD of the run ("{dir}" is the case's directory); without it the
+//                     simulated board in the case's directory, reached through the USB bridge
+//   % bridge-only     the case shows what only the USB bridge does: it is not run again on the
+//                     mapped bus
+// Lines starting with "#" are comments. The memory and register cases run once more on the
+// simulated board's mapped bus with each driver variant, with the same expected results.
 //
 // Cases about start-up show the banner in their expected output. Every other case leaves it out:
 // its output must then start with the standard banner, followed under /nocard by the warning
@@ -49,6 +54,10 @@ struct Case {
   std::vector<std::string> args;
   std::vector<std::pair<std::string, std::string>> files;
   std::vector<std::string> env;
+  std::string board = "sim:{dir}/board.img";
+  bool boardGiven = false;
+  bool bridgeOnly = false;
+  bool rerun = false;  // run again on another board: its expectation is never updated
   std::vector<std::pair<std::string, std::string>> expectedFiles;
   std::string input;
   std::string expected;
@@ -110,6 +119,11 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
       fileBody = &c.files.back().second;
     } else if (line.rfind("% env ", 0) == 0) {
       c.env.push_back(Rest(line, 5));
+    } else if (line.rfind("% board ", 0) == 0) {
+      c.board = Rest(line, 7);
+      c.boardGiven = true;
+    } else if (line == "% bridge-only") {
+      c.bridgeOnly = true;
     } else if (line.rfind("% expect-file ", 0) == 0 || line.rfind("% expect-hexfile ", 0) == 0) {
       hexBody = line[9] == 'h';
       c.expectedFiles.emplace_back(Rest(line, hexBody ? 16 : 13), "");
@@ -129,6 +143,22 @@ std::vector<Case> LoadFile(const std::string& path, const std::string& stem) {
       c.expected += Rest(line, 1) + "\n";
     } else if (line[0] == '?') {
       c.exitCode = std::atoi(Rest(line, 1).c_str());
+    }
+  }
+  return cases;
+}
+
+// The cases of the memory and register transcripts, on the simulated board's mapped bus with
+// the HCL flags given (variant A: 0800h, B: 0000h).
+std::vector<Case> OnMappedBus(const std::string& hclFlags) {
+  std::vector<Case> cases;
+  for (const char* stem : {"memory", "registers"}) {
+    for (Case c : LoadFile(std::string(TRANSCRIPT_DIR) + "/" + stem + ".vt", stem)) {
+      if (c.boardGiven || c.bridgeOnly) continue;
+      c.board = "simbus:{dir}/board.img,hcl=" + hclFlags;
+      c.source += " (on VORN_BOARD=" + c.board + ")";
+      c.rerun = true;
+      cases.push_back(c);
     }
   }
   return cases;
@@ -179,13 +209,14 @@ RunResult RunVorn(const Case& c, const std::string& dir) {
   std::ofstream(dir + ".in", std::ios::binary) << c.input;
   // setsid: a session of its own, without a controlling terminal, as in a pipeline run by a
   // service, so the prompts that ask the terminal (the pager, the assertion) find none.
+  auto inDir = [&dir](std::string text) {
+    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, dir);
+    return text;
+  };
   std::string command = "cd " + Quote(dir) +
-                        " && setsid -w env VORN_BOARD=" + Quote("sim:" + dir + "/board.img") +
+                        " && setsid -w env VORN_BOARD=" + Quote(inDir(c.board)) +
                         " XDG_RUNTIME_DIR=" + Quote(dir) + " QDXBOARD=e2e$$";
-  for (std::string setting : c.env) {
-    for (size_t at; (at = setting.find("{dir}")) != std::string::npos;) setting.replace(at, 5, dir);
-    command += " " + Quote(setting);
-  }
+  for (const std::string& setting : c.env) command += " " + Quote(inDir(setting));
   command += " timeout -k 1 10 " + Quote(VORN_BINARY);
   for (const std::string& arg : c.args) command += " " + Quote(arg);
   command += " <" + Quote(dir + ".in") + " >" + Quote(dir + ".out") + " 2>&1";
@@ -306,7 +337,7 @@ TEST_P(Transcript, MatchesOutputAndExitCode) {
   EXPECT_FALSE(r.timedOut);
   EXPECT_TRUE(TakeStartUp(c, &r.output)) << "no start-up lines in:\n" << r.output;
   EXPECT_EQ(r.output, c.expected);
-  if (r.output != c.expected && std::getenv("VORN_UPDATE_TRANSCRIPTS") != nullptr) {
+  if (r.output != c.expected && !c.rerun && std::getenv("VORN_UPDATE_TRANSCRIPTS") != nullptr) {
     UpdateExpectation(c, r.output);
   }
   EXPECT_EQ(r.exitCode, c.exitCode);
@@ -315,10 +346,15 @@ TEST_P(Transcript, MatchesOutputAndExitCode) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(LoadAll()),
-                         [](const ::testing::TestParamInfo<Case>& param) {
-                           return param.param.name;
-                         });
+std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
+  return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(LoadAll()), CaseName);
+INSTANTIATE_TEST_SUITE_P(MappedBusA, Transcript, ::testing::ValuesIn(OnMappedBus("0800")),
+                         CaseName);
+INSTANTIATE_TEST_SUITE_P(MappedBusB, Transcript, ::testing::ValuesIn(OnMappedBus("0000")),
+                         CaseName);
 
 // Two vorn processes on one simulated board: what the first writes, the second reads.
 TEST(SharedBoard, ASecondProcessSeesWhatTheFirstWrote) {
@@ -333,34 +369,38 @@ TEST(SharedBoard, ASecondProcessSeesWhatTheFirstWrote) {
 }
 
 // Two processes that name their lock differently, on one board file, each writing its own
-// numbers to its own address and reading every one back. The memory engine's address is one for
-// the whole board, so without one lock between them a process would move it under the other.
+// numbers to its own address and reading every one back; the second reaches the board through the
+// bridge or through the mapped bus. The memory engine's address is one for the whole board, so
+// without one lock between them a process would move it under the other.
 TEST(SharedBoard, DifferentQdxboardValuesShareTheBoardFilesLock) {
-  CaseDir first, second;
-  Case one;
-  one.files = {{"writer.txt",
-                "VERBOSE CMD:OFF SET:OFF\n"
-                "set $a arg[1].n\n"
-                "set $base arg[2].n\n"
-                "set $i 0\n"
-                "set $bad 0\n"
-                "while $i<20000t do set $i $i+1; set disp32[$a] $i+$base; "
-                "if disp32[$a]!=$i+$base then set $bad $bad+1\n"
-                "print \"bad=\" $bad.s \"\\n\"\n"}};
-  one.args = {"-q", "writer", "100", "0"};
-  one.env = {"QDXBOARD=one"};
-  Case two = one;
-  two.args = {"-q", "writer", "200", "80000000"};
-  two.env = {"QDXBOARD=two", "VORN_BOARD=sim:" + first.path + "/board.img"};
-  RunResult fromTwo;
-  std::thread other([&] { fromTwo = RunVorn(two, second.path); });
-  EXPECT_EQ(RunVorn(one, first.path).output, "bad=0\n");
-  other.join();
-  EXPECT_EQ(fromTwo.output, "bad=0\n");
-  Case check;
-  check.args = {"-q", "r32", "100", "200"};
-  EXPECT_EQ(RunVorn(check, first.path).output,
-            "00000100:  00004E20  ' N..'\n00000200:  80004E20  ' N..'\n");
+  for (const char* bus : {"sim:", "simbus:"}) {
+    SCOPED_TRACE(bus);
+    CaseDir first, second;
+    Case one;
+    one.files = {{"writer.txt",
+                  "VERBOSE CMD:OFF SET:OFF\n"
+                  "set $a arg[1].n\n"
+                  "set $base arg[2].n\n"
+                  "set $i 0\n"
+                  "set $bad 0\n"
+                  "while $i<20000t do set $i $i+1; set disp32[$a] $i+$base; "
+                  "if disp32[$a]!=$i+$base then set $bad $bad+1\n"
+                  "print \"bad=\" $bad.s \"\\n\"\n"}};
+    one.args = {"-q", "writer", "100", "0"};
+    one.env = {"QDXBOARD=one"};
+    Case two = one;
+    two.args = {"-q", "writer", "200", "80000000"};
+    two.env = {"QDXBOARD=two", std::string("VORN_BOARD=") + bus + first.path + "/board.img"};
+    RunResult fromTwo;
+    std::thread other([&] { fromTwo = RunVorn(two, second.path); });
+    EXPECT_EQ(RunVorn(one, first.path).output, "bad=0\n");
+    other.join();
+    EXPECT_EQ(fromTwo.output, "bad=0\n");
+    Case check;
+    check.args = {"-q", "r32", "100", "200"};
+    EXPECT_EQ(RunVorn(check, first.path).output,
+              "00000100:  00004E20  ' N..'\n00000200:  80004E20  ' N..'\n");
+  }
 }
 
 // A script that could only run cut is refused whole, and the board stays as it was: one larger

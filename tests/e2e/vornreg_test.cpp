@@ -146,7 +146,8 @@ TEST_F(Snapshots, HelpAndCommandLinesAndBoardsNotUnderstood) {
       {VORNREG_BINARY, "diff a.txt b.txt c.txt", "ERROR: diff takes one or two files.\n", 2},
       {noBoard.c_str(), "save snap.txt",
        "!!!!! VORN_BOARD=bogus is not understood: use auto, usb, usb:VVVV:PPPP, sim, sim:PATH, "
-       "uio:/dev/uioN or mem:ADDRESS.\nERROR: no board to save.\n",
+       "simbus, simbus:PATH, uio:/dev/uioN or mem:ADDRESS, any of them followed by ,hcl=XXXX if "
+       "need be.\nERROR: no board to save.\n",
        2},
   };
   for (const Row& row : rows) {

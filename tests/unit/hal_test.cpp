@@ -43,8 +43,9 @@ int RecordingSend(int pipe, const uint8_t* data, size_t len) {
 }
 
 // The simulated bridge, with every packet recorded on its way.
-const PipeOps RecordingPipes = {"recording",      SimPipes.open,  SimPipes.pipeInfo, RecordingSend,
-                                SimPipes.receive, SimPipes.close, SimPipes.errorName};
+const PipeOps RecordingPipes = {"recording",      SimPipes.open,  SimPipes.pipeInfo,  RecordingSend,
+                                SimPipes.receive, SimPipes.close, SimPipes.errorName, nullptr,
+                                nullptr,          SimPipes.reset};
 
 int Assertions = 0;
 int AnswerContinue() {
@@ -428,9 +429,12 @@ TEST_F(InitHal, LutProgrammingIsNeverTraced) {
   EXPECT_TRUE(qvSetDebug(false));
 }
 
-TEST(HalDispatch, EveryBridgeSlotIsFilled) {
-  auto slots = reinterpret_cast<void (*const*)()>(&BridgeVariant);
-  for (size_t i = 0; i < kHalDispatchSlots; i++) EXPECT_NE(slots[i], nullptr) << "slot " << i;
+TEST(HalDispatch, EveryVariantFillsEverySlot) {
+  for (const HalDispatch* table : {&BridgeVariant, &BusVariantA, &BusVariantB}) {
+    auto slots = reinterpret_cast<void (*const*)()>(table);
+    for (size_t i = 0; i < kHalDispatchSlots; i++) EXPECT_NE(slots[i], nullptr) << "slot " << i;
+  }
+  EXPECT_NE(BusVariantA.readReg16, BusVariantB.readReg16);
 }
 
 TEST(HalErrors, LastErrorTexts) {

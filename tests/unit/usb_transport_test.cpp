@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/timing.h"
+#include "sim/bridge.h"
+#include "sim/sim_pipe.h"
 #include "test_support.h"
 
 namespace {
@@ -16,15 +18,55 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A bridge played by the test: it records every packet and answers with scripted transfers.
+// The transfers a test queues reach the reply pipe when the next read request is sent, as a
+// bridge's answers would; `live` is what the pipe holds now (stale replies go there directly).
 struct ScriptedBridge {
   bool opens = true;
+  int acknowledgeAfterResets = 0;  // the configuration is acknowledged after this many resets
   bool sendFails = false;
+  int cutShortSends = 0;  // that many sends stop part-way
   bool bogusForever = false;
+  int resets = 0;
   std::vector<Bytes> sent;
   std::deque<Bytes> transfers;
+  std::deque<Bytes> live;
   std::vector<size_t> receiveSizes;  // the length asked for by each receive
 };
 ScriptedBridge Script;
+
+int ScriptedSend(int pipe, const uint8_t* data, size_t len) {
+  if (pipe != kPacketPipe || Script.sendFails) return -EIO;
+  if (Script.cutShortSends > 0) {
+    Script.cutShortSends--;
+    return kPipeCutShort;
+  }
+  Script.sent.emplace_back(data, data + len);
+  if (data[0] == kPacketReadRequest) {
+    Script.live.insert(Script.live.end(), Script.transfers.begin(), Script.transfers.end());
+    Script.transfers.clear();
+  }
+  if (data[0] == kPacketConfig && Script.resets >= Script.acknowledgeAfterResets) {
+    Bytes ack(kConfigPacketSize, 0);
+    ack[0] = kReplyConfigAck;
+    Script.live.push_back(ack);
+  }
+  return static_cast<int>(len);
+}
+
+int ScriptedReceive(int pipe, uint8_t* buffer, size_t len, uint32_t) {
+  Script.receiveSizes.push_back(len);
+  if (pipe != kReplyPipe) return -EINVAL;
+  if (Script.bogusForever) {
+    buffer[0] = 0x43;  // type 3 with the high bits set
+    return 4;
+  }
+  if (Script.live.empty()) return -ETIMEDOUT;
+  Bytes next = Script.live.front();
+  Script.live.pop_front();
+  size_t n = next.size() < len ? next.size() : len;
+  std::copy(next.begin(), next.begin() + n, buffer);
+  return static_cast<int>(n);
+}
 
 const PipeOps kScriptedPipes = {
     .name = "scripted",
@@ -34,27 +76,18 @@ const PipeOps kScriptedPipes = {
           return Script.opens;
         },
     .pipeInfo = [] { return true; },
-    .send = [](int pipe, const uint8_t* data, size_t len) -> int {
-      if (pipe != kPacketPipe || Script.sendFails) return -EIO;
-      Script.sent.emplace_back(data, data + len);
-      return static_cast<int>(len);
-    },
-    .receive = [](int pipe, uint8_t* buffer, size_t len, uint32_t) -> int {
-      Script.receiveSizes.push_back(len);
-      if (pipe != kReplyPipe) return -EINVAL;
-      if (Script.bogusForever) {
-        buffer[0] = 0x43;  // type 3 with the high bits set
-        return 4;
-      }
-      if (Script.transfers.empty()) return -ETIMEDOUT;
-      Bytes next = Script.transfers.front();
-      Script.transfers.pop_front();
-      size_t n = next.size() < len ? next.size() : len;
-      std::copy(next.begin(), next.begin() + n, buffer);
-      return static_cast<int>(n);
-    },
+    .send = ScriptedSend,
+    .receive = ScriptedReceive,
     .close = [] {},
     .errorName = [](int code) -> const char* { return std::strerror(-code); },
+    .claim = nullptr,
+    .release = nullptr,
+    .reset =
+        [] {
+          Script.resets++;
+          Script.live.clear();
+          return true;
+        },
 };
 
 // The reply is sized first and filled in place: GCC 12 warns wrongly about an insert into a
@@ -66,12 +99,6 @@ Bytes ReadReply(const Bytes& data, uint32_t count) {
   reply[3] = uint8_t(count >> 8);
   std::copy(data.begin(), data.end(), reply.begin() + 4);
   return reply;
-}
-
-Bytes ConfigAck() {
-  Bytes ack(kConfigPacketSize, 0);
-  ack[0] = kReplyConfigAck;
-  return ack;
 }
 
 class UsbTransportTest : public ::testing::Test {
@@ -93,7 +120,7 @@ class UsbTransportTest : public ::testing::Test {
     UsbTransport = UsbTransportState();
     Script = ScriptedBridge();
     Script.opens = driverOpens;
-    if (acknowledges) Script.transfers.push_back(ConfigAck());
+    Script.acknowledgeAfterResets = acknowledges ? 0 : 2;
     return UsbTransportOpen(&kScriptedPipes, "", 0, 2, kUsbInfo);
   }
   // What was printed since the last call (or the test's start).
@@ -118,9 +145,16 @@ TEST_F(UsbTransportTest, OpenFailsWithoutDriverOrAcknowledge) {
   EXPECT_FALSE(Open(true, false));
   EXPECT_EQ(Restart(), "\nUsb Transport: the scripted bridge is closed\n");
   EXPECT_TRUE(Script.sent.empty());
-  // A bridge that never acknowledges is not a working bridge; later transfers then fail.
+  // A bridge that never acknowledges, even after its one reset, is not a working bridge; later
+  // transfers then fail.
   EXPECT_FALSE(Open(false));
-  EXPECT_NE(Restart().find("Read IOCTL failed: NACK 110"), std::string::npos);
+  std::string text = Restart();
+  EXPECT_NE(text.find("Read IOCTL failed: NACK 110"), std::string::npos);
+  EXPECT_NE(text.find("\nUsb Transport: the bridge did not acknowledge its configuration; "
+                      "resetting it\n"),
+            std::string::npos);
+  EXPECT_EQ(Script.resets, 1);
+  EXPECT_EQ(Script.sent.size(), 2u);  // the configuration, before and after the reset
   EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
 }
 
@@ -265,6 +299,71 @@ TEST_F(UsbTransportTest, ShortOrMissingBlockRepliesReportWhatArrived) {
   Script.sent.clear();
   EXPECT_EQ(UsbBlockRead(0x100, kMaxChunk + 10, 2, big.data()), kMaxChunk);
   EXPECT_EQ(Script.sent.size(), 2u);
+}
+
+// Whatever went wrong with a read, its reply may still come: it is drained before the next
+// request, so it never passes for the next read's value.
+TEST_F(UsbTransportTest, AReplyThatComesLateIsDrainedBeforeTheNextRequest) {
+  struct Row {
+    const char* received;
+    bool transfer;
+    Bytes bytes;
+  };
+  for (const Row& row : {Row{"nothing", false, {}}, Row{"an empty transfer", true, {}},
+                         Row{"a short reply", true, {1, 0, 2, 0, 0x34}}}) {
+    SCOPED_TRACE(row.received);
+    if (row.transfer) Script.transfers.push_back(row.bytes);
+    uint32_t value = 0;
+    EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));
+    EXPECT_TRUE(UsbTransport.outOfStep);
+    Script.live.push_back(ReadReply({0xEE, 0xEE}, 2));  // the failed read's reply, late
+    Script.transfers.push_back(ReadReply({0x34, 0x12}, 2));
+    EXPECT_TRUE(UsbSingleRead(0x41, 2, 2, &value));
+    EXPECT_EQ(value, 0x1234u);
+    EXPECT_FALSE(UsbTransport.outOfStep);
+  }
+}
+
+TEST_F(UsbTransportTest, APacketCutShortResetsAndReconfiguresTheBridge) {
+  Script.cutShortSends = 1;
+  EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
+  EXPECT_EQ(Script.resets, 1);
+  ASSERT_EQ(Script.sent.size(), 1u);
+  EXPECT_EQ(Script.sent[0][0], kPacketConfig);
+  EXPECT_EQ(Restart(),
+            "\nUsb Transport: Write IOCTL failed: the packet was cut short; resetting the "
+            "bridge\n");
+  EXPECT_TRUE(UsbSingleWrite(0x40, 2, 2, 0x1234));
+  // A bridge that does not come back ends the session.
+  Script.cutShortSends = 1;
+  Script.acknowledgeAfterResets = 99;
+  EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
+  EXPECT_TRUE(UsbTransport.linkLost);
+  EXPECT_FALSE(UsbSingleWrite(0x40, 2, 2, 0x1234));
+  EXPECT_NE(Restart().find("\nUsb Transport: the bridge did not come back after a packet was cut "
+                           "short\n"),
+            std::string::npos);
+}
+
+// The simulated bridge's fault switches: the acknowledge lost at open, a reply that comes late.
+TEST(SimulatedBridgeInStep, ALostAcknowledgeAndALateReplyAreRecovered) {
+  TempDir dir;
+  BridgeFault = BridgeFaults();
+  BridgeFault.dropReplies = 1;
+  StartCapture();
+  ASSERT_TRUE(UsbTransportOpen(&SimPipes, (dir / "board.img").c_str(), 0, 2, kUsbInfo));
+  EXPECT_NE(Captured().find("resetting it"), std::string::npos);
+  BridgeFault.lateReplies = 1;
+  uint32_t value = 0;
+  StartCapture();
+  EXPECT_TRUE(UsbSingleWrite(0x40, 2, 2, 0x1234));
+  EXPECT_FALSE(UsbSingleRead(0x41, 2, 2, &value));
+  EXPECT_TRUE(UsbSingleWrite(0x40, 2, 2, 0x5678));
+  EXPECT_TRUE(UsbSingleRead(0x41, 2, 2, &value));
+  Captured();
+  EXPECT_EQ(value, 0x5678u);
+  UsbTransportClose();
+  BridgeFault = BridgeFaults();
 }
 
 TEST_F(UsbTransportTest, TransfersBeforeOpenFail) {
