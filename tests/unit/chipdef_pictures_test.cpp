@@ -29,9 +29,9 @@ std::string Picture(ChipDefBase& m, uint32_t index, uint32_t columns = kColumns,
   return out;
 }
 
-std::string Description(ChipDefBase& m, const char* key, bool overlapColumn = false) {
+std::string Description(ChipDefBase& m, const char* key) {
   std::string out = "left over";
-  m.FeatureDescription(key, &out, "", "\n", overlapColumn, kColumns);
+  m.FeatureDescription(key, &out, "", "\n", false, kColumns);
   return out;
 }
 
@@ -135,8 +135,7 @@ TEST(StrayBitWarning, NamesEveryRunOfStrayBits) {
 // At 80 columns a row holds one byte (the help transcript shows register 30h whole); wider
 // consoles fit both bytes in one row.
 TEST(RegisterPicture, RowsHoldWholeBytesOfTheColumns) {
-  LiveModel m;
-  m.regs[0x30] = 0x0107;
+  ChipDef m;
   const std::vector<std::string> wide = Lines(Picture(m, 0x30, 160));
   std::string ruler = " +";
   for (int i = 0; i < 16; i++) ruler += "--------+";
