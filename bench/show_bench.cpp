@@ -2,17 +2,12 @@
 // (start-up, setting the window up, one frame), and one animation frame in the process itself
 // (rendering, conversion and the transfer through the simulated USB bridge), given as frames per
 // second. The goal is 30 frames per second or more.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include <benchmark/benchmark.h>
+#include "whole_run.h"
 
 #include "console/output.h"
 #include "display/show_command.h"
@@ -26,35 +21,12 @@ namespace {
 const char* const kWindowScript =
     "set main1width 800t\nset main1height 480t\nset main1stride 1600t\nshow fill\n";
 
-struct Workspace {
-  std::string dir;
-  Workspace() {
-    char pattern[] = "/tmp/vorn-show-bench-XXXXXX";
-    dir = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-    FILE* f = std::fopen((dir + "/fill800.txt").c_str(), "w");
-    if (f != nullptr) {
-      std::fputs(kWindowScript, f);
-      std::fclose(f);
-    }
-  }
-  ~Workspace() { std::system(("rm -rf " + dir).c_str()); }
+struct Workspace : bench::TempDir {
+  Workspace() : TempDir("vorn-show-bench") { Write("fill800.txt", kWindowScript); }
 };
 
 void RunVorn(const Workspace& w) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(null, 2);
-    if (chdir(w.dir.c_str()) != 0) _exit(126);
-    setenv("VORN_BOARD", ("sim:" + w.dir + "/board.img").c_str(), 1);
-    setenv("QDXBOARD", ("bench" + std::to_string(getppid())).c_str(), 1);
-    execl(VORN_BINARY, VORN_BINARY, "fill800", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
+  bench::RunQuiet({VORN_BINARY, "fill800"}, w.path, bench::OwnBoardIn(w));
 }
 
 void BM_ShowFillWholeRun800x480(benchmark::State& state) {
@@ -62,11 +34,7 @@ void BM_ShowFillWholeRun800x480(benchmark::State& state) {
   RunVorn(w);  // the board file exists before the timing starts
   for (auto _ : state) RunVorn(w);
 }
-BENCHMARK(BM_ShowFillWholeRun800x480)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+WHOLE_RUN(BM_ShowFillWholeRun800x480);
 
 // The HAL on a simulated board of its own for the whole run, the output silenced.
 struct BenchBoard {
