@@ -22,34 +22,36 @@ BoardChoice Parse(const char* text) {
 }
 
 TEST(BoardSetting, EveryAcceptedForm) {
-  EXPECT_EQ(Parse(nullptr).bus, BoardBus::Auto);
-  EXPECT_EQ(Parse("").bus, BoardBus::Auto);
-  EXPECT_EQ(Parse("auto").bus, BoardBus::Auto);
-  EXPECT_EQ(Parse("AUTO").bus, BoardBus::Auto);
-  BoardChoice usb = Parse("usb");
-  EXPECT_EQ(usb.bus, BoardBus::Usb);
-  EXPECT_EQ(usb.target, "");
-  usb = Parse("usb:04b4:1004");
-  EXPECT_EQ(usb.bus, BoardBus::Usb);
-  EXPECT_EQ(usb.target, "04b4:1004");
-  EXPECT_EQ(Parse("usb:1:A").target, "1:A");
-  BoardChoice sim = Parse("sim");
-  EXPECT_EQ(sim.bus, BoardBus::Sim);
-  EXPECT_EQ(sim.target, "");
-  sim = Parse("sim:/tmp/x:y/board.img");  // only the first ':' separates
-  EXPECT_EQ(sim.target, "/tmp/x:y/board.img");
-  EXPECT_EQ(Parse("uio:/dev/uio0").bus, BoardBus::Uio);
-  BoardChoice mem = Parse("mem:0xFE000000");
-  EXPECT_EQ(mem.bus, BoardBus::Mem);
-  EXPECT_EQ(mem.target, "0xFE000000");
-  EXPECT_FALSE(mem.hclGiven);
-  BoardChoice simbus = Parse("SimBus:/tmp/a,b.img,HCL=0800");  // the last ",hcl=" counts
-  EXPECT_EQ(simbus.bus, BoardBus::SimBus);
-  EXPECT_EQ(simbus.target, "/tmp/a,b.img");
-  EXPECT_TRUE(simbus.hclGiven);
-  EXPECT_EQ(simbus.hcl, 0x0800u);
-  EXPECT_EQ(Parse("usb,hcl=FFFFFFFF").hcl, 0xFFFFFFFFu);
-  EXPECT_EQ(Parse("simbus").target, "");
+  struct Row {
+    const char* text;
+    BoardBus bus;
+    const char* target;
+    bool hclGiven = false;
+    uint32_t hcl = 0;
+  };
+  for (const Row& row : {
+           Row{nullptr, BoardBus::Auto, ""},
+           Row{"", BoardBus::Auto, ""},
+           Row{"AUTO", BoardBus::Auto, ""},
+           Row{"usb", BoardBus::Usb, ""},
+           Row{"usb:04b4:1004", BoardBus::Usb, "04b4:1004"},
+           Row{"usb:1:A", BoardBus::Usb, "1:A"},
+           Row{"sim", BoardBus::Sim, ""},
+           Row{"sim:/tmp/x:y/board.img", BoardBus::Sim, "/tmp/x:y/board.img"},  // first ':' only
+           Row{"uio:/dev/uio0", BoardBus::Uio, "/dev/uio0"},
+           Row{"mem:0xFE000000", BoardBus::Mem, "0xFE000000"},
+           // the last ",hcl=" counts
+           Row{"SimBus:/tmp/a,b.img,HCL=0800", BoardBus::SimBus, "/tmp/a,b.img", true, 0x0800},
+           Row{"usb,hcl=FFFFFFFF", BoardBus::Usb, "", true, 0xFFFFFFFF},
+           Row{"simbus", BoardBus::SimBus, ""},
+       }) {
+    const BoardChoice choice = Parse(row.text);
+    const char* text = row.text == nullptr ? "(none)" : row.text;
+    EXPECT_EQ(choice.bus, row.bus) << text;
+    EXPECT_EQ(choice.target, row.target) << text;
+    EXPECT_EQ(choice.hclGiven, row.hclGiven) << text;
+    EXPECT_EQ(choice.hcl, row.hcl) << text;
+  }
 }
 
 TEST(BoardSetting, MalformedSettingsAreRefusedWithAMessage) {

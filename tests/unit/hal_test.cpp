@@ -83,12 +83,19 @@ class BridgeHal : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(BridgeHal, ByteReadsTakeTheHalfOfThePortWord) {
+TEST_F(BridgeHal, ByteAccessesTakeAndKeepTheHalvesOfThePortWord) {
   Memory()[0x100] = 0x11;
   Memory()[0x101] = 0x22;
   EXPECT_EQ(qvReadMemory8(0x100), 0x11u);
   EXPECT_EQ(qvReadMemory8(0x101), 0x22u);
   EXPECT_EQ(qvReadMemory16(0x100), 0x2211u);
+  qvWriteMemory16(0x20, 0xBBAA);
+  qvWriteMemory8(0x21, 0xCC);
+  qvWriteMemory8(0x22, 0xDD);
+  EXPECT_EQ(Assertions, 0);
+  EXPECT_EQ(Memory()[0x20], 0xAA);
+  EXPECT_EQ(Memory()[0x21], 0xCC);
+  EXPECT_EQ(Memory()[0x22], 0xDD);
 }
 
 TEST_F(BridgeHal, MemoryAddressIsSetHighWordFirstWithTheReadFlag) {
@@ -165,16 +172,6 @@ TEST_F(BridgeHal, ByteBurstWritesKeepMemoryOrderAndMergeOddEnds) {
   EXPECT_EQ(std::vector<uint8_t>(back, back + 5), std::vector<uint8_t>(bytes, bytes + 5));
   EXPECT_EQ(Memory()[0x20], 0xAA);
   EXPECT_EQ(Memory()[0x26], 0xBB);
-}
-
-TEST_F(BridgeHal, ByteWritesKeepTheOtherHalfOfTheWord) {
-  qvWriteMemory16(0x20, 0xBBAA);
-  qvWriteMemory8(0x21, 0xCC);
-  qvWriteMemory8(0x22, 0xDD);
-  EXPECT_EQ(Assertions, 0);
-  EXPECT_EQ(Memory()[0x20], 0xAA);
-  EXPECT_EQ(Memory()[0x21], 0xCC);
-  EXPECT_EQ(Memory()[0x22], 0xDD);
 }
 
 TEST_F(BridgeHal, RectangleWritesLandOnTheirLines) {
