@@ -356,18 +356,6 @@ INSTANTIATE_TEST_SUITE_P(MappedBusA, Transcript, ::testing::ValuesIn(OnMappedBus
 INSTANTIATE_TEST_SUITE_P(MappedBusB, Transcript, ::testing::ValuesIn(OnMappedBus("0000")),
                          CaseName);
 
-// Two vorn processes on one simulated board: what the first writes, the second reads.
-TEST(SharedBoard, ASecondProcessSeesWhatTheFirstWrote) {
-  CaseDir dir;
-  Case write, read;
-  write.args = {"w", "100", "1234", "ABCD"};
-  read.args = {"r", "100", "102"};
-  RunVorn(write, dir.path);
-  std::string output = RunVorn(read, dir.path).output;
-  EXPECT_NE(output.find("00000100:  1234"), std::string::npos) << output;
-  EXPECT_NE(output.find("00000102:  ABCD"), std::string::npos) << output;
-}
-
 // Two processes that name their lock differently, on one board file, each writing its own
 // numbers to its own address and reading every one back; the second reaches the board through the
 // bridge or through the mapped bus. The memory engine's address is one for the whole board, so
