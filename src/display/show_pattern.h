@@ -22,8 +22,8 @@ struct PatternSpec {
 
 // The smallest width and height the pattern draws in: OLD's border and four bands of ramps need
 // 5 x 8, GRID's moving cross a line width below both sides (and its half-box ticks a box of at
-// least 2 x 2), FILL 1 x 1. False, with the message naming the minimum printed, when the spec's
-// size is smaller.
+// least 2 x 2), FILL 1 x 1. False, with the message naming the minimum printed, when the size
+// asked for is smaller.
 bool PatternFits(const PatternSpec& spec);
 
 // Renders the pattern for the animation offset into width x height pixels, line after line.
