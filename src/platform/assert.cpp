@@ -10,14 +10,20 @@
 namespace {
 
 constexpr int kExitAbort = 99;
-AssertResponder Responder = nullptr;
+
+struct AssertState {
+  AssertResponder responder = nullptr;
+  int watches = 0;  // watches in force (nested ones count)
+  bool fired = false;
+};
+AssertState Asserts;
 
 // Rings the bell and reads keys of the terminal until y, n or Enter; piped input is never read
 // here. No terminal at all, or its end, counts as Enter.
 int AskAbort() {
   for (;;) {
     ConsoleWrite("\a");
-    int key = Responder != nullptr ? Responder() : ConsoleReadTerminalKey();
+    int key = Asserts.responder != nullptr ? Asserts.responder() : ConsoleReadTerminalKey();
     if (key < 0) return '\r';
     key = std::tolower(key);
     if (key == 'y' || key == 'n' || key == '\r' || key == '\n') return key;
@@ -27,7 +33,19 @@ int AskAbort() {
 }  // namespace
 
 void SetAssertResponder(AssertResponder responder) {
-  Responder = responder;
+  Asserts.responder = responder;
+}
+
+AssertWatch::AssertWatch() {
+  if (Asserts.watches++ == 0) Asserts.fired = false;
+}
+
+AssertWatch::~AssertWatch() {
+  Asserts.watches--;
+}
+
+bool AssertWatch::Fired() const {
+  return Asserts.fired;
 }
 
 int HalAssert(const char* format, ...) {
@@ -36,6 +54,10 @@ int HalAssert(const char* format, ...) {
   va_start(args, format);
   count += std::vprintf(format, args);
   va_end(args);
+  if (Asserts.watches > 0) {
+    Asserts.fired = true;
+    return count + std::printf("\n");
+  }
   count += std::printf("\nAbort [Y]: ");
   int answer = AskAbort();
   std::printf("\n");

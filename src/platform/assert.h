@@ -10,5 +10,17 @@ int HalAssert(const char* format, ...) __attribute__((format(printf, 1, 2)));
 using AssertResponder = int (*)();
 void SetAssertResponder(AssertResponder responder);
 
+// A caller that can stop on its own and report the failure (vornreg reading a board) watches the
+// assertions instead: while a watch is on, an assertion prints "ASSERT - " and its message only,
+// asks nothing and returns as if answered 'n'; the watch tells whether any fired.
+class AssertWatch {
+ public:
+  AssertWatch();
+  ~AssertWatch();
+  AssertWatch(const AssertWatch&) = delete;
+  AssertWatch& operator=(const AssertWatch&) = delete;
+  bool Fired() const;
+};
+
 // Asserts a condition, naming it in the message.
 #define VORN_ASSERT(cond) ((cond) ? (void)0 : (void)HalAssert("%s", #cond))

@@ -11,24 +11,6 @@
 
 namespace {
 
-// An access that fails on the way to the board ends at the assertion prompt, which would offer
-// to go on with values that were never read. A snapshot has no use for them: while the board is
-// read, the failure is noted without a question, the reading stops and the run ends in an error.
-struct FailureWatch {
-  static inline bool failed = false;
-  static int Note() {
-    failed = true;
-    return 'n';
-  }
-  FailureWatch() {
-    failed = false;
-    SetAssertResponder(Note);
-  }
-  ~FailureWatch() { SetAssertResponder(nullptr); }
-  FailureWatch(const FailureWatch&) = delete;
-  FailureWatch& operator=(const FailureWatch&) = delete;
-};
-
 std::string Now() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -57,11 +39,12 @@ uint32_t Packed(const Rgb& rgb) {
   return static_cast<uint32_t>(rgb.c[kRed]) << 16 | rgb.c[kGreen] << 8 | rgb.c[kBlue];
 }
 
-void CaptureLut(int number, const RegisterFile* wanted, RegisterFile* out) {
+void CaptureLut(const AssertWatch& watch, int number, const RegisterFile* wanted,
+                RegisterFile* out) {
   if (wanted != nullptr && wanted->empty()) return;  // the table is not asked for: no glitch
   const LutTarget target = LutTargetOf(number);
   LutAccess access(target);
-  for (uint32_t i = 0; i < kLutSize && !FailureWatch::failed; i++) {
+  for (uint32_t i = 0; i < kLutSize && !watch.Fired(); i++) {
     if (wanted == nullptr || wanted->contains(i)) (*out)[i] = Packed(ReadLutEntry(target, i));
   }
 }
@@ -71,7 +54,10 @@ void CaptureLut(int number, const RegisterFile* wanted, RegisterFile* out) {
 bool CaptureBoard(const Snapshot* wanted, Snapshot* out) {
   ChipDef& model = ChipModel();
   BridgeLockHold lock;
-  FailureWatch watch;
+  // An access that fails on the way to the board ends at the assertion prompt, which would offer
+  // to go on with values that were never read. A snapshot has no use for them: assertions are
+  // watched instead of asked, the reading stops and the run ends in an error.
+  AssertWatch watch;
   out->chip = model.GetProductTitle(TITLE_NAME);
   out->taken = Now();
   out->board = BoardText(halBoardRoute());
@@ -79,13 +65,13 @@ bool CaptureBoard(const Snapshot* wanted, Snapshot* out) {
   std::snprintf(crc, sizeof crc, "%04Xh", model.Record().crc);
   out->recordCrc = crc;
   for (const PlanRow& row : SnapshotPlan()) {
-    if (FailureWatch::failed) return false;
+    if (watch.Fired()) return false;
     if (row.skip != nullptr) continue;
     if (wanted != nullptr && !wanted->registers.contains(row.index)) continue;
     out->registers[row.index] = model.ReadRegister(row.index, false) & ~ActionBits(row.index);
   }
-  for (int lut = 0; lut < kSnapshotLuts && !FailureWatch::failed; lut++) {
-    CaptureLut(lut + 1, wanted != nullptr ? &wanted->luts[lut] : nullptr, &out->luts[lut]);
+  for (int lut = 0; lut < kSnapshotLuts && !watch.Fired(); lut++) {
+    CaptureLut(watch, lut + 1, wanted != nullptr ? &wanted->luts[lut] : nullptr, &out->luts[lut]);
   }
-  return !FailureWatch::failed;
+  return !watch.Fired();
 }

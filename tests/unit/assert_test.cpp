@@ -29,4 +29,18 @@ TEST(AssertPrompt, WithoutATerminalItAbortsAndLeavesPipedInputAlone) {
   EXPECT_EXIT(AssertWithPipedKeys(""), testing::ExitedWithCode(99), "");
 }
 
+// A watched assertion names the fault, asks nothing and returns; the watch remembers it, and the
+// prompt is back once the watch ends.
+TEST(AssertWatch, PrintsTheMessageOnlyAndReturns) {
+  testing::internal::CaptureStdout();
+  {
+    AssertWatch watch;
+    EXPECT_FALSE(watch.Fired());
+    HalAssert("qvReadReg16() Index must be even.");
+    EXPECT_TRUE(watch.Fired());
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ASSERT - qvReadReg16() Index must be even.\n");
+  EXPECT_EXIT(AssertWithPipedKeys(""), testing::ExitedWithCode(99), "");
+}
+
 }  // namespace
