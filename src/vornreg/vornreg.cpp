@@ -199,8 +199,11 @@ bool AcquireBoard() {
   route.lostExitCode = kVornregTrouble;  // a bridge unplugged while it is read
   halSetBoardRoute(route);
   if (!qvAcquireController()) {
-    char reason[80];
-    if (qvGetLastError(reason, sizeof reason) != kHalOk) Trouble(reason);
+    char reason[80];  // the HAL's text, "ERROR: ..." already
+    if (qvGetLastError(reason, sizeof reason) != kHalOk) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "%s\n", reason);
+    }
     return false;
   }
   ChipModel().SetLive(true);

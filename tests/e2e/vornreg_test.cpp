@@ -126,6 +126,7 @@ TEST_F(Snapshots, ThePowerOnSnapshotAndFilesThatAreNoSnapshots) {
 
 TEST_F(Snapshots, HelpAndCommandLinesAndBoardsNotUnderstood) {
   const std::string noBoard = std::string("env VORN_BOARD=bogus ") + VORNREG_BINARY;
+  const std::string noBridge = std::string("env VORN_BOARD=usb:1234:5678 ") + VORNREG_BINARY;
   struct Row {
     const char* program;
     const char* args;
@@ -144,6 +145,10 @@ TEST_F(Snapshots, HelpAndCommandLinesAndBoardsNotUnderstood) {
        "!!!!! VORN_BOARD=bogus is not understood: use auto, usb, usb:VVVV:PPPP, sim, sim:PATH, "
        "simbus, simbus:PATH, uio:/dev/uioN or mem:ADDRESS, any of them followed by ,hcl=XXXX if "
        "need be.\nERROR: no board to save.\n",
+       2},
+      {noBridge.c_str(), "save snap.txt",
+       "\nUsb Transport: No USB bridge 1234:5678 is attached\n"
+       "ERROR: Unable to locate an QDX77xxx controller\nERROR: no board to save.\n",
        2},
   };
   for (const Row& row : rows) {
