@@ -164,8 +164,7 @@ void Editor::List(const NameIndex* index, std::string_view word) {
                   static_cast<int>(names.size()));
     ConsoleWrite(question);
     ConsoleFlush();
-    int key = ConsoleReadKey();
-    if (key == kKeyExtended) ConsoleReadKey();
+    int key = ConsoleReadKeyPress();
     show = key == 'y' || key == 'Y';
   }
   if (show) {

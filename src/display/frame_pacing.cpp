@@ -51,9 +51,7 @@ bool PipedCommandFollows() {
 
 int ReadPlaybackKey() {
   if (PipedCommandFollows()) return kKeyEsc;
-  int key = ConsoleReadKey();
-  if (key == kKeyExtended) ConsoleReadKey();
-  return key;
+  return ConsoleReadKeyPress();
 }
 
 int PlaybackKey(bool endless) {

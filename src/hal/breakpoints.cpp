@@ -233,13 +233,8 @@ int ReadBreakKey() {
   if (Breaks.readKey != nullptr) return Breaks.readKey();
   ConsoleFlush();
   if (ConsoleIsTerminal()) {
-    int key = ConsoleReadKey();
-    if (ConsoleAtEnd()) return -1;
-    if (key == kKeyExtended) {
-      ConsoleReadKey();
-      return kKeyOther;
-    }
-    return key;
+    int key = ConsoleReadKeyPress();
+    return ConsoleAtEnd() ? -1 : key;
   }
   char line[256];
   while (ConsoleReadLine(line, sizeof line) != LineRead::kEnd) {

@@ -485,3 +485,59 @@ void BusVariant<F>::WriteSparePort(uint16_t value) {
 
 template struct BusVariant<true>;
 template struct BusVariant<false>;
+
+namespace {
+
+// The 40 entries of a variant's table, in the HAL's slot order.
+template <bool kFlushReads>
+constexpr HalDispatch BusVariantTable() {
+  using V = BusVariant<kFlushReads>;
+  return {
+      V::Acquire,
+      V::Initialise,
+      V::ReadReg8,
+      V::ReadReg16,
+      V::ReadReg32,
+      V::WriteReg8,
+      V::WriteReg16,
+      V::WriteReg32,
+      V::ModifyReg16,
+      V::ClearBitsReg16,
+      V::SetBitsReg16,
+      V::BurstReadReg8,
+      V::BurstReadReg16,
+      V::BurstWriteReg8,
+      V::BurstWriteReg16,
+      V::WaitRegBitsClear16,
+      V::WaitRegBitsSet16,
+      V::ReadMemory8,
+      V::ReadMemory16,
+      V::ReadMemory32,
+      V::WriteMemory8,
+      V::WriteMemory16,
+      V::WriteMemory32,
+      V::FillMemory8,
+      V::FillMemory16,
+      V::FillMemory32,
+      V::BurstReadMemory8,
+      V::BurstReadRectMemory8,
+      V::BurstReadMemory16,
+      V::BurstReadRectMemory16,
+      V::BurstReadMemory32,
+      V::BurstReadRectMemory32,
+      V::BurstWriteMemory8,
+      V::BurstWriteRectMemory8,
+      V::BurstWriteMemory16,
+      V::BurstWriteRectMemory16,
+      V::BurstWriteMemory32,
+      V::BurstWriteRectMemory32,
+      V::ReadSparePort,
+      V::WriteSparePort,
+  };
+}
+
+}  // namespace
+
+// Variant A (HCL information flag 0800h set) makes the flush reads, variant B does not.
+const HalDispatch BusVariantA = BusVariantTable<true>();
+const HalDispatch BusVariantB = BusVariantTable<false>();

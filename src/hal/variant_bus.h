@@ -1,8 +1,8 @@
 // The driver variants A and B: every access through the index, status and data ports of the
 // mapped window 0. They differ only in the flush read of the status port that variant A makes
 // after selecting a register for a read and after every data write, so that the bus has passed
-// the access on before the next one; B never makes it. Each variant's table of 40 entries is in
-// its own file.
+// the access on before the next one; B never makes it. Both tables of 40 entries are built from
+// the one template at the end of variant_bus.cpp.
 #pragma once
 
 #include <cstdint>

@@ -205,8 +205,7 @@ bool RunEarlyVerbose(const std::string& text) {
 bool StepPause() {
   ConsoleWrite(kStepPrompt);
   ConsoleFlush();
-  int key = ConsoleReadKey();
-  if (key == kKeyExtended) ConsoleReadKey();
+  int key = ConsoleReadKeyPress();
   size_t n = std::strlen(kStepPrompt);
   ConsoleWrite(std::string(n, '\b') + std::string(n, ' ') + std::string(n, '\b'));
   ConsoleFlush();
@@ -340,9 +339,7 @@ bool EscapePressed() {
   if (now - Runner.lastKeyLook < kKeyLookIntervalNs) return false;
   Runner.lastKeyLook = now;
   while (ConsoleKeyPending()) {
-    int key = ConsoleReadKey();
-    if (key == kKeyEsc) return true;
-    if (key == kKeyExtended) ConsoleReadKey();
+    if (ConsoleReadKeyPress() == kKeyEsc) return true;
   }
   return false;
 }

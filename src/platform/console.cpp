@@ -352,15 +352,18 @@ bool ConsoleHasTerminal() {
   return hasTty;
 }
 
+int ConsoleReadKeyPress() {
+  int key = ConsoleReadKey();
+  if (key != kKeyExtended) return key;
+  ConsoleReadKey();
+  return kKeyOther;
+}
+
 int ConsoleReadTerminalKey() {
   ConsoleFlush();
   if (ConsoleIsTerminal()) {
-    int key = ConsoleReadKey();
+    int key = ConsoleReadKeyPress();
     if (ConsoleAtEnd()) return -1;
-    if (key == kKeyExtended) {
-      ConsoleReadKey();
-      return kKeyOther;
-    }
     return key == kKeyLineFeed ? kKeyReturn : key;
   }
   ControllingTerminal tty;

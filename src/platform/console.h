@@ -43,6 +43,10 @@ int ConsolePeekByte();
 // input it returns kKeyEsc.
 int ConsoleReadKey();
 
+// Reads one key press: as ConsoleReadKey, but an extended key is read with its second code and
+// gives kKeyOther, for the callers that never act on one.
+int ConsoleReadKeyPress();
+
 // True when the process has a terminal to ask: standard input, or a controlling terminal.
 bool ConsoleHasTerminal();
 
