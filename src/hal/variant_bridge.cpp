@@ -221,8 +221,7 @@ void WriteMemory8(uint32_t address, uint32_t value) {
   UsbHold lock;
   uint32_t even = address & ~1u;
   SetMemoryAddress(even, true, false, "qvWriteMemory8");
-  uint32_t word = SingleRead(kMemPort, 2, "qvWriteMemory8");
-  word = address & 1 ? (word & 0x00FF) | (value << 8) : (word & 0xFF00) | value;
+  uint32_t word = WordWithByte(SingleRead(kMemPort, 2, "qvWriteMemory8"), address, value);
   SetMemoryAddress(even, false, false, "qvWriteMemory8");
   SingleWrite(kMemPort, 2, word, "qvWriteMemory8");
 }

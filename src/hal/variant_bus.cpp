@@ -90,12 +90,11 @@ struct Ports {
     Out16(kBusIndexPort, read ? kMemPort | kReadBit : kMemPort);
     if (read) WaitForWrite(op);
   }
-  // The port moves whole words: a byte goes into the word that holds it, read and written back.
+  // A byte goes into the word that holds it, read and written back.
   static void MergeByte(uint32_t address, uint32_t value, const char* op) {
     uint32_t even = address & ~1u;
     SetAddress(even, true, false, op);
-    uint32_t word = In16(kBusDataPort);
-    word = address & 1 ? (word & 0x00FF) | (value & 0xFF) << 8 : (word & 0xFF00) | (value & 0xFF);
+    uint32_t word = WordWithByte(In16(kBusDataPort), address, value);
     SetAddress(even, false, false, op);
     DataOut(word);
   }
@@ -205,8 +204,7 @@ template <bool F>
 void BusVariant<F>::WriteReg8(uint32_t index, uint32_t value) {
   BridgeLockHold lock;
   Out16(kBusIndexPort, index | 1);
-  uint32_t word = In16(kBusDataPort);
-  word = index & 1 ? (word & 0x00FF) | (value & 0xFF) << 8 : (word & 0xFF00) | (value & 0xFF);
+  uint32_t word = WordWithByte(In16(kBusDataPort), index, value);
   Out16(kBusIndexPort, index & 0xFFFE);
   Ports<F>::DataOut(word);
 }

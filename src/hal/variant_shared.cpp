@@ -18,6 +18,10 @@ MemoryAddressWords MemoryAddress(uint32_t address, bool read, bool rectangle) {
   return {((address & ~1u) | flags) >> 16, (address & 0xFFFE) | (read ? kReadBit : 0)};
 }
 
+uint32_t WordWithByte(uint32_t word, uint32_t address, uint32_t value) {
+  return address & 1 ? (word & 0x00FF) | (value & 0xFF) << 8 : (word & 0xFF00) | (value & 0xFF);
+}
+
 void SetReadRectangle(uint32_t width, uint32_t stride) {
   qvWriteReg16(kMemRectWidth, width * 2 - 2);
   qvWriteReg16(kMemRectOffset, stride * 2 - 2);

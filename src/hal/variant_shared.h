@@ -26,6 +26,10 @@ struct MemoryAddressWords {
 };
 MemoryAddressWords MemoryAddress(uint32_t address, bool read, bool rectangle);
 
+// The port moves whole words: the word read back with the byte at address (its low half at an
+// even address, its high half at an odd one) replaced by value.
+uint32_t WordWithByte(uint32_t word, uint32_t address, uint32_t value);
+
 // The rectangle geometry goes through the public layer, before the variant takes the lock.
 // Reads set the width first, writes the line offset first.
 void SetReadRectangle(uint32_t width, uint32_t stride);
