@@ -67,6 +67,15 @@ struct Ports {
     DataOut(value & 0xFFFF);
     DataOut(value >> 16);
   }
+  // One unit of a word burst: a 32-bit unit goes as DataOut32 does.
+  template <typename T>
+  static void DataOutUnit(uint32_t value) {
+    if constexpr (sizeof(T) == 4) {
+      DataOut32(value);
+    } else {
+      DataOut(value);
+    }
+  }
   static uint32_t DataIn32() {
     if (Hal.bus.dataPort32) return Hal.bus.window->read32(kBusDataPort);
     uint32_t low = In16(kBusDataPort);
@@ -129,26 +138,14 @@ struct Ports {
                          const char* op) {
     BridgeLockHold lock;
     SetAddress(address, false, rectangle, op);
-    for (uint32_t i = 0; i < count; i++) {
-      if constexpr (sizeof(T) == 4) {
-        DataOut32(buffer[i]);
-      } else {
-        DataOut(buffer[i]);
-      }
-    }
+    for (uint32_t i = 0; i < count; i++) DataOutUnit<T>(buffer[i]);
     WaitForWrite(op);
   }
   template <typename T>
   static void Fill(uint32_t address, uint32_t value, uint32_t count, const char* op) {
     BridgeLockHold lock;
     SetAddress(address, false, false, op);
-    for (uint32_t i = 0; i < count; i++) {
-      if constexpr (sizeof(T) == 4) {
-        DataOut32(value);
-      } else {
-        DataOut(value);
-      }
-    }
+    for (uint32_t i = 0; i < count; i++) DataOutUnit<T>(value);
     WaitForWrite(op);
   }
 };
