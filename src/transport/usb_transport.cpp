@@ -79,17 +79,20 @@ void Drain() {
 
 bool Configure();
 
+// Resets the open bridge, takes what it still had to say and configures it anew.
+bool ResetAndConfigure() {
+  const PipeOps* pipes = UsbTransport.pipes;
+  if (pipes->reset == nullptr || !pipes->reset()) return false;
+  Drain();
+  return Usable() && Configure();
+}
+
 // A packet cut short leaves the bridge waiting for the rest of it: reset it and configure it
 // anew, or end the session when it does not come back.
 void Recover() {
   if (UsbTransport.recovering || !Usable()) return;
   UsbTransport.recovering = true;
-  const PipeOps* pipes = UsbTransport.pipes;
-  bool back = pipes->reset != nullptr && pipes->reset();
-  if (back) {
-    Drain();
-    back = Usable() && Configure();
-  }
+  bool back = ResetAndConfigure();
   UsbTransport.recovering = false;
   if (!back) LinkLost("Usb Transport: the bridge did not come back after a packet was cut short");
 }
@@ -205,9 +208,7 @@ bool GetInStep() {
   const PipeOps* pipes = UsbTransport.pipes;
   if (pipes == nullptr || pipes->reset == nullptr) return false;
   std::printf("\nUsb Transport: the bridge did not acknowledge its configuration; resetting it\n");
-  if (!pipes->reset()) return false;
-  Drain();
-  return Usable() && Configure();
+  return ResetAndConfigure();
 }
 
 }  // namespace
