@@ -110,6 +110,18 @@ std::string OpenFailure(int rc) {
   }
 }
 
+// The first device of the list with the ids, or nullptr.
+libusb_device* FindBridge(libusb_device** list, ssize_t count, uint16_t vendor, uint16_t product) {
+  for (ssize_t i = 0; i < count; i++) {
+    libusb_device_descriptor descriptor{};
+    if (Usb->getDeviceDescriptor(list[i], &descriptor) == 0 && descriptor.idVendor == vendor &&
+        descriptor.idProduct == product) {
+      return list[i];
+    }
+  }
+  return nullptr;
+}
+
 // Finds the first bridge with the ids and opens it; the cause when there is none or it refuses.
 bool OpenDevice(uint16_t vendor, uint16_t product, std::string* why) {
   libusb_device** list = nullptr;
@@ -118,14 +130,7 @@ bool OpenDevice(uint16_t vendor, uint16_t product, std::string* why) {
     *why = std::string("Cannot list the USB devices: ") + libusb_error_name(int(count));
     return false;
   }
-  libusb_device* found = nullptr;
-  for (ssize_t i = 0; i < count && found == nullptr; i++) {
-    libusb_device_descriptor descriptor{};
-    if (Usb->getDeviceDescriptor(list[i], &descriptor) == 0 && descriptor.idVendor == vendor &&
-        descriptor.idProduct == product) {
-      found = list[i];
-    }
-  }
+  libusb_device* found = FindBridge(list, count, vendor, product);
   int rc = LIBUSB_ERROR_NOT_FOUND;
   if (found != nullptr) {
     Bridge.name = "USB bridge " + IdsText(vendor, product) + " at " + NodeText(found);
@@ -354,13 +359,7 @@ bool LibusbBridgePresent(const char* target) {
   if (Usb->init(&context) != 0) return false;
   libusb_device** list = nullptr;
   ssize_t count = Usb->getDeviceList(context, &list);
-  bool found = false;
-  for (ssize_t i = 0; i < count && !found; i++) {
-    libusb_device_descriptor descriptor{};
-    if (Usb->getDeviceDescriptor(list[i], &descriptor) == 0) {
-      found = descriptor.idVendor == vendor && descriptor.idProduct == product;
-    }
-  }
+  bool found = FindBridge(list, count, vendor, product) != nullptr;
   if (count >= 0) Usb->freeDeviceList(list, 1);
   Usb->exit(context);
   return found;
