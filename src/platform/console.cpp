@@ -199,12 +199,7 @@ bool ByteWithin(int timeoutMs) {
   if (Input.pos < Input.len) return true;
   if (Input.atEnd) return false;
   ConsoleFlush();
-  pollfd p{STDIN_FILENO, POLLIN, 0};
-  int n;
-  do {
-    n = poll(&p, 1, timeoutMs);
-  } while (n < 0 && errno == EINTR);
-  return n > 0 && FillInput();
+  return ReadableWithin(STDIN_FILENO, timeoutMs) && FillInput();
 }
 
 // The byte that follows within the escape wait, or -1.
