@@ -103,7 +103,8 @@ MapResult UioMap(const char* target, uint32_t, uint32_t, uintptr_t* linear, uint
   Unmap();
   std::string device = target;
   if (!OpenDevice(device, kUioHint, why)) return MapResult::kNoDevice;
-  std::string map0 = MappedWindowPath.uioClass + "/" + DeviceName(device) + "/maps/map0/";
+  const std::string sysfs = MappedWindowPath.uioClass + "/" + DeviceName(device) + "/";
+  const std::string map0 = sysfs + "maps/map0/";
   uint64_t mapSize = 0, offset = 0;
   if (!ReadNumber(map0 + "size", &mapSize) || mapSize == 0 || mapSize > UINT32_MAX) {
     *why = "Cannot read the size of map 0 of " + device + " from " + map0 + "size";
@@ -115,7 +116,7 @@ MapResult UioMap(const char* target, uint32_t, uint32_t, uintptr_t* linear, uint
   }
   MapResult result = MapOpenDevice(device, 0, offset + mapSize, offset, why);
   if (result != MapResult::kMapped) return result;
-  Map.version = ReadVersion(MappedWindowPath.uioClass + "/" + DeviceName(device) + "/version");
+  Map.version = ReadVersion(sysfs + "version");
   *linear = reinterpret_cast<uintptr_t>(Map.window);
   *size = static_cast<uint32_t>(mapSize);
   return result;
