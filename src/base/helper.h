@@ -68,3 +68,6 @@ std::string BitRunsText(uint32_t bits);
 
 // Lower-cases ASCII letters in place.
 void LowerInPlace(char* text);
+
+// The text with its ASCII letters in upper case.
+std::string UpperText(std::string_view text);
