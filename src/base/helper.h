@@ -50,6 +50,11 @@ inline bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+// A decimal digit, 0 to 9.
+inline bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 // The position of needle in haystack without regard to case, or npos.
 size_t FindNoCase(std::string_view haystack, std::string_view needle);
 
