@@ -184,10 +184,9 @@ const char* ChipDef::ShowConfiguration(const char* prefix) {
   text.reserve(2048);
 
   AppendHeading(&text, p, kDeviceColumns);
-  const bool parallel = FeatureExists("paneltype") && GetFieldValue("paneltype") >= 2;
   text += RowStart(p, GetValue("port") == 1, kDeviceColumns[0], "LCD") +
           Cell(kDeviceColumns[1], Size(*this, "width", "height")) + ' ' +
-          (parallel ? "Parallel" : "RGB") + '\n';
+          (ParallelPanel() ? "Parallel" : "RGB") + '\n';
   text += std::string(p) + '\n';
 
   AppendHeading(&text, p, kAreaColumns);
