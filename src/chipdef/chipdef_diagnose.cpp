@@ -131,10 +131,9 @@ size_t ChipDefBase::DiagnoseReserved(char* buffer, size_t size) {
                   FeatureLabel(key, kShortLabel), field);
     messages.push_back(text);
   }
-  // Register bits that no feature describes. Reading a data port would move the chip's address
-  // or counter on, and a write-only register reads back nothing it was given: both are left out.
+  // Register bits that no feature describes, in the registers that can be read without harm.
   for (const RegisterRec& r : m_Registers) {
-    if (r.Fake || r.WriteOnly || r.DataPort || !IsForProduct(r.Product)) continue;
+    if (!r.Readable() || !IsForProduct(r.Product)) continue;
     uint32_t described = 0;
     for (const FeatureRec& f : m_Features) {
       if (f.Reg == r.Index && IsForProduct(f.Product)) described |= f.Mask;
