@@ -11,10 +11,6 @@ namespace {
 
 constexpr uint64_t kMaxHz = UINT32_MAX;
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 // The multiplier a unit names ("Hz", "KHz", "MHz", "GHz" in any case), the default for no unit;
 // false for anything else, which must not pass for the default.
 bool UnitMultiplier(std::string_view unit, uint32_t defaultMultiplier, uint32_t* multiplier) {
@@ -50,7 +46,7 @@ bool StrToFreq(std::string_view text, uint32_t defaultMultiplier, uint32_t* hz) 
   while (i < text.size() && text[i] == ' ') i++;
   bool digits = false;
   uint64_t whole = 0;
-  for (; i < text.size() && IsDigit(text[i]); i++) {
+  for (; i < text.size() && IsDecimalDigit(text[i]); i++) {
     // Past the largest frequency further digits change nothing: keep it from wrapping.
     if (whole <= kMaxHz) whole = whole * 10 + static_cast<uint32_t>(text[i] - '0');
     digits = true;
@@ -58,7 +54,7 @@ bool StrToFreq(std::string_view text, uint32_t defaultMultiplier, uint32_t* hz) 
   uint64_t thousandths = 0;
   if (i < text.size() && text[i] == '.') {
     uint32_t scale = 100;
-    for (i++; i < text.size() && IsDigit(text[i]); i++) {
+    for (i++; i < text.size() && IsDecimalDigit(text[i]); i++) {
       thousandths += scale * static_cast<uint32_t>(text[i] - '0');
       scale /= 10;
       digits = true;

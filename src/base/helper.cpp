@@ -210,3 +210,9 @@ std::string BitRunsText(uint32_t bits) {
 void LowerInPlace(char* text) {
   for (; *text != '\0'; text++) *text = Lower(*text);
 }
+
+std::string UpperText(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return upper;
+}

@@ -50,6 +50,11 @@ inline bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+// A decimal digit, 0 to 9.
+inline bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 // The position of needle in haystack without regard to case, or npos.
 size_t FindNoCase(std::string_view haystack, std::string_view needle);
 
@@ -68,3 +73,6 @@ std::string BitRunsText(uint32_t bits);
 
 // Lower-cases ASCII letters in place.
 void LowerInPlace(char* text);
+
+// The text with its ASCII letters in upper case.
+std::string UpperText(std::string_view text);

@@ -61,6 +61,10 @@ struct RegisterRec {
   OptText Category, Reserved, Product;
   // Every read moves the chip on (an address or counter advances): listings leave it unread.
   bool DataPort = false;
+
+  // Whether reading the register tells something without harm: a write-only register reads back
+  // nothing it was given, a data port moves on when read, and a program setting is not on the chip.
+  bool Readable() const { return !WriteOnly && !DataPort && !Fake; }
 };
 
 struct FValueRec {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/helper.h"
 #include "chipdef/chipdef.h"
 #include "chipdef/fatal.h"
 
@@ -92,12 +93,6 @@ size_t WriteReport(const std::vector<std::string>& messages, char* buffer, size_
   return length;
 }
 
-std::string Message(const char* format, const char* label) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, label);
-  return text;
-}
-
 }  // namespace
 
 size_t ChipDef::Diagnose(char* buffer, size_t size) {
@@ -105,7 +100,7 @@ size_t ChipDef::Diagnose(char* buffer, size_t size) {
   std::vector<std::string> messages;
   for (const ChipRule& rule : kChipRules) {
     if (rule.broken(*this))
-      messages.push_back(Message(rule.message, FeatureLabel(rule.labelOf, kShortLabel)));
+      messages.push_back(FormatText(rule.message, FeatureLabel(rule.labelOf, kShortLabel)));
   }
   return WriteReport(messages, buffer, size);
 }
@@ -126,15 +121,12 @@ size_t ChipDefBase::DiagnoseReserved(char* buffer, size_t size) {
     const uint32_t field = GetFieldValue(key);
     uint32_t entry = 0;
     if (FindValueByIndex(key, field, &entry)) continue;
-    char text[512];
-    std::snprintf(text, sizeof text, "WARNING: %s is set to RESERVED setting of %u.\n",
-                  FeatureLabel(key, kShortLabel), field);
-    messages.push_back(text);
+    messages.push_back(FormatText("WARNING: %s is set to RESERVED setting of %u.\n",
+                                  FeatureLabel(key, kShortLabel), field));
   }
-  // Register bits that no feature describes. Reading a data port would move the chip's address
-  // or counter on, and a write-only register reads back nothing it was given: both are left out.
+  // Register bits that no feature describes, in the registers that can be read without harm.
   for (const RegisterRec& r : m_Registers) {
-    if (r.Fake || r.WriteOnly || r.DataPort || !IsForProduct(r.Product)) continue;
+    if (!r.Readable() || !IsForProduct(r.Product)) continue;
     uint32_t described = 0;
     for (const FeatureRec& f : m_Features) {
       if (f.Reg == r.Index && IsForProduct(f.Product)) described |= f.Mask;

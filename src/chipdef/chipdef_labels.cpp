@@ -9,12 +9,6 @@
 
 namespace {
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  return upper;
-}
-
 // Removes the one blank every part of a label leaves behind it.
 std::string TrimmedLabel(std::string label) {
   if (!label.empty() && label.back() == ' ') label.pop_back();
@@ -86,7 +80,7 @@ const FeatureRec* SpanOfPart(ChipDefBase& model, const FeatureRec& part, std::st
 
 const char* ChipDefBase::FeatureLabel(const char* name, uint32_t flags) {
   const FeatureRec& f = Feature(name);
-  if (flags & LABEL_SYMBOL) return ScratchText("FEATURE_" + Upper(f.KeyName));
+  if (flags & LABEL_SYMBOL) return ScratchText("FEATURE_" + UpperText(f.KeyName));
   const bool shortForm = (flags & LABEL_SHORT) != 0;
   std::string label;
   if (flags & LABEL_NAME) {
@@ -116,7 +110,7 @@ const char* ChipDefBase::RegisterLabel(uint32_t index, bool byPosition, uint32_t
   const RegisterRec* reg = nullptr;
   uint32_t resolved = 0;
   if (!FindRegister(index, byPosition, &reg, &resolved)) return ScratchText("UNKNOWN");
-  const std::string key = Upper(reg->KeyName ? *reg->KeyName : "");
+  const std::string key = UpperText(reg->KeyName ? *reg->KeyName : "");
   char text[48];
   if (flags & LABEL_SYMBOL) {
     if (reg->Fake) return ScratchText("REGFLAG_" + key);

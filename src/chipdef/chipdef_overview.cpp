@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/frequency.h"
+#include "base/helper.h"
 #include "chipdef/chipdef.h"
 #include "chipdef/clock_rows.h"
 
@@ -120,17 +121,11 @@ std::string AreaLine(ChipDef& m, std::string_view prefix, const AreaRow& row) {
          Cell(kAreaColumns[4], Pair(m, row.xEnd, row.yEnd)) + Cell(kAreaColumns[5], address) + '\n';
 }
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  return upper;
-}
-
 // A clock's name and frequency sit right-justified under their left-justified headings.
 std::string ClockLine(ChipDef& m, std::string_view prefix, const ClockRow& clock) {
   const Column name{nullptr, kClockColumns[0].width, true};
   const Column frequency{nullptr, kClockColumns[1].width, true};
-  std::string line = std::string(prefix) + Cell(name, Upper(clock.key)) +
+  std::string line = std::string(prefix) + Cell(name, UpperText(clock.key)) +
                      Cell(frequency, FreqToStr(m.GetValue(clock.key)));
   if (clock.source != nullptr) line += ' ' + std::string(m.GetValueText(clock.source, true));
   if (clock.divider != nullptr) line += "/" + to_string(m.GetValue(clock.divider));
@@ -189,10 +184,9 @@ const char* ChipDef::ShowConfiguration(const char* prefix) {
   text.reserve(2048);
 
   AppendHeading(&text, p, kDeviceColumns);
-  const bool parallel = FeatureExists("paneltype") && GetFieldValue("paneltype") >= 2;
   text += RowStart(p, GetValue("port") == 1, kDeviceColumns[0], "LCD") +
           Cell(kDeviceColumns[1], Size(*this, "width", "height")) + ' ' +
-          (parallel ? "Parallel" : "RGB") + '\n';
+          (ParallelPanel() ? "Parallel" : "RGB") + '\n';
   text += std::string(p) + '\n';
 
   AppendHeading(&text, p, kAreaColumns);

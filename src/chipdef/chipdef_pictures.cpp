@@ -183,12 +183,6 @@ void DrawRow(ChipDefBase& model, const std::vector<const FeatureRec*>& fields, i
   }
 }
 
-// Whether a picture may read the register: a write-only register has nothing to read, a data
-// port moves on when read, and a program-setting register is not on the chip.
-bool PictureReads(const RegisterRec& reg) {
-  return !reg.WriteOnly && !reg.DataPort && !reg.Fake;
-}
-
 }  // namespace
 
 void ChipDefBase::RegisterPicture(uint32_t index, std::string* out, bool byPosition,
@@ -205,7 +199,7 @@ void ChipDefBase::RegisterPicture(uint32_t index, std::string* out, bool byPosit
     return;
   }
   const RegisterRec& r = *reg;
-  const bool reads = PictureReads(r);
+  const bool reads = r.Readable();
   const uint32_t current = reads ? ReadRegister(resolved, false) : 0;
   const std::vector<const FeatureRec*> fields = RegisterFields(resolved, false);
   out->append(prefix);

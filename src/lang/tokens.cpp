@@ -47,10 +47,6 @@ int WidthAfterPrefix(std::string_view width) {
   return -1;
 }
 
-bool IsDecimalDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 // Finds the brackets of token. Returns 0 with *found false when there are none, 0 with b filled
 // for a known array, or the error position.
 int ParseBrackets(std::string_view token, bool* found, Bracketed* b, const char** message) {
