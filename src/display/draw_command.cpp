@@ -16,19 +16,6 @@
 
 namespace {
 
-struct WindowKeys {
-  const char* name;
-  const char* width;
-  const char* height;
-  const char* stride;
-};
-constexpr WindowKeys kWindows[kDisplayWindowCount] = {
-    {"MAIN1", "main1width", "main1height", "main1stride"},
-    {"MAIN2", "main2width", "main2height", "main2stride"},
-    {"PIP1", "pip1width", "pip1height", "pip1stride"},
-    {"PIP2", "pip2width", "pip2height", "pip2stride"},
-};
-
 // The window DRAW draws into until another is named.
 struct DrawCommandState {
   int window = kMain1;
@@ -64,16 +51,6 @@ bool ShowDrawHelp(const char* name) {
     if (!OutPrintf(CH_OUT, line, name)) return false;
   }
   return true;
-}
-
-bool WindowByName(const char* word, int* window) {
-  for (int i = 0; i < kDisplayWindowCount; i++) {
-    if (EqualsNoCase(word, kWindows[i].name)) {
-      *window = i;
-      return true;
-    }
-  }
-  return false;
 }
 
 bool InvalidArgument() {
@@ -137,10 +114,10 @@ bool WindowTarget(int window, ImageDesc* d) {
     return OutPrintf(CH_ERR, "ERROR: Invalid bpp, can't determine color data format.\n");
   }
   ChipDef& chip = ChipModel();
-  d->width = chip.GetValue(kWindows[window].width);
-  d->height = chip.GetValue(kWindows[window].height);
+  d->width = chip.GetValue(kWindowFeatures[window].width);
+  d->height = chip.GetValue(kWindowFeatures[window].height);
   if (d->width == 0 || d->height == 0) {
-    return OutPrintf(CH_ERR, "ERROR: The %s window has no pixels.\n", kWindows[window].name);
+    return OutPrintf(CH_ERR, "ERROR: The %s window has no pixels.\n", kWindowFeatures[window].name);
   }
   d->address = GetWindowStartAddress(window);
   d->stride = static_cast<uint32_t>(GetFormatLineSize(d->formatIndex, d->width));
@@ -182,9 +159,13 @@ void DrawShape(const ShapeArgs& s) {
 bool CmdDraw(int argc, ArgSlot* argv, Value*) {
   if (argc == 2 && argv[1][0] == '?') return ShowDrawHelp(argv[0]);
   int first = 1;
-  if (argc > 1 && WindowByName(argv[1], &DrawCommand.window)) first = 2;
+  if (const int named = argc > 1 ? FindDisplayWindow(argv[1]) : -1; named >= 0) {
+    DrawCommand.window = named;
+    first = 2;
+  }
   if (argc == first) {
-    return OutPrintf(CH_OUT, "Draw set to use %s window.\n", kWindows[DrawCommand.window].name);
+    return OutPrintf(CH_OUT, "Draw set to use %s window.\n",
+                     kWindowFeatures[DrawCommand.window].name);
   }
   ShapeArgs s;
   const ShapeWord* shape = nullptr;
@@ -235,7 +216,7 @@ bool CmdSyncStrides(int argc, ArgSlot* argv, Value*) {
   }
   ChipDef& chip = ChipModel();
   for (int window = 0; window < kDisplayWindowCount; window++) {
-    const WindowKeys& keys = kWindows[window];
+    const WindowFeatures& keys = kWindowFeatures[window];
     uint32_t stride = chip.GetValue(keys.width) * WindowBitsPerPixel(window) / 8;
     chip.ClearRefusal();
     if (!chip.SetValue(keys.stride, stride)) {

@@ -116,20 +116,6 @@ bool PrintFormatList() {
 
 enum class WriteMode { kLinear, kRectangle, kHwc };
 
-struct WindowKeys {
-  const char* label;  // in the description line
-  const char* width;
-  const char* height;
-  const char* stride;
-  const char* lutBypass;
-};
-constexpr WindowKeys kWindows[kDisplayWindowCount] = {
-    {"MAIN1", "main1width", "main1height", "main1stride", "lcdlutbypass"},
-    {"MAIN2", "main2width", "main2height", "main2stride", "lcdlutbypass"},
-    {"PIP1", "pip1width", "pip1height", "pip1stride", "lcdlutbypass"},
-    {"PIP2", "pip2width", "pip2height", "pip2stride", "pip2lutbypass"},
-};
-
 struct ShowPlan {
   PatternSpec pattern;
   int format = -1;
@@ -165,8 +151,8 @@ void PlanPattern(const ShowRequest& r, ShowPlan* p) {
   ChipDef& chip = ChipModel();
   PatternSpec& s = p->pattern;
   s.kind = r.kind;
-  s.width = OptionOr(r, kShowWidth, chip.GetValue(kWindows[r.window].width));
-  s.height = OptionOr(r, kShowHeight, chip.GetValue(kWindows[r.window].height));
+  s.width = OptionOr(r, kShowWidth, chip.GetValue(kWindowFeatures[r.window].width));
+  s.height = OptionOr(r, kShowHeight, chip.GetValue(kWindowFeatures[r.window].height));
   s.lineWidth = OptionOr(r, kShowLineWidth, 1);
   s.boxWidth = OptionOr(r, kShowBoxWidth, 100);
   s.boxHeight = OptionOr(r, kShowBoxHeight, 100);
@@ -178,7 +164,7 @@ void PlanPattern(const ShowRequest& r, ShowPlan* p) {
 bool PlanLinear(const ShowRequest& r, ShowPlan* p) {
   const PixelFormat& f = PixelFormatAt(p->format);
   uint64_t line = GetFormatLineSize(p->format, p->pattern.width);
-  uint64_t stride = r.memory ? line : ChipModel().GetValue(kWindows[r.window].stride);
+  uint64_t stride = r.memory ? line : ChipModel().GetValue(kWindowFeatures[r.window].stride);
   bool pairs = f.sizeRule == SizeRule::kYuv420Pairs;
   p->rowBytes = pairs ? 2 * line : line;
   p->pitch = pairs ? 2 * stride : stride;
@@ -255,10 +241,10 @@ bool Plan(const ShowRequest& r, ShowPlan* p) {
 }
 
 bool PrintDescription(const ShowRequest& r, const ShowPlan& p) {
-  const WindowKeys& keys = kWindows[r.window];
+  const WindowFeatures& keys = kWindowFeatures[r.window];
   bool bypass = ChipModel().GetValue(keys.lutBypass) != 0;
   bool ok =
-      (r.memory ? OutPrintf(CH_OUT, "Memory, ") : OutPrintf(CH_OUT, "%s window, ", keys.label)) &&
+      (r.memory ? OutPrintf(CH_OUT, "Memory, ") : OutPrintf(CH_OUT, "%s window, ", keys.name)) &&
       OutPrintf(CH_OUT, "%s", bypass ? "bypass, " : "no bypass, ") &&
       OutPrintf(CH_OUT, "%lux%lu, ", static_cast<unsigned long>(p.pattern.width),
                 static_cast<unsigned long>(p.pattern.height)) &&

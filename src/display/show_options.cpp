@@ -55,8 +55,6 @@ constexpr OptionRow kOptions[] = {
 };
 static_assert(std::size(kOptions) == kShowOptionCount, "one row for each ShowOption");
 
-constexpr const char* kWindowWords[kDisplayWindowCount] = {"MAIN1", "MAIN2", "PIP1", "PIP2"};
-
 struct KindWord {
   const char* word;
   PatternKind kind;
@@ -143,11 +141,9 @@ bool ParseOption(const char* word, ShowRequest* r) {
 
 bool ParseWord(const char* word, ShowRequest* r) {
   if (std::strpbrk(word, ":=") != nullptr) return ParseOption(word, r);
-  for (int i = 0; i < kDisplayWindowCount; i++) {
-    if (EqualsNoCase(word, kWindowWords[i])) {
-      r->window = i;
-      return true;
-    }
+  if (const int window = FindDisplayWindow(word); window >= 0) {
+    r->window = window;
+    return true;
   }
   for (const KindWord& k : kKindWords) {
     if (EqualsNoCase(word, k.word)) {

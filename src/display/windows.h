@@ -4,9 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 enum DisplayWindow : int { kMain1 = 0, kMain2 = 1, kPip1 = 2, kPip2 = 3 };
 constexpr int kDisplayWindowCount = 4;
+
+// The word that names a window in commands and its features in the chip model.
+struct WindowFeatures {
+  const char* name;  // MAIN1 .. PIP2
+  const char* width;
+  const char* height;
+  const char* stride;
+  const char* start;
+  const char* lutBypass;  // of the LUT the window's pixels pass through
+};
+extern const WindowFeatures kWindowFeatures[kDisplayWindowCount];
+
+// The window a word names (MAIN1 .. PIP2, any case), or -1.
+int FindDisplayWindow(std::string_view word);
 
 // The host write window's data types 0 to 4 (YUV 422, YUV 422 separate, YUV 420, YUV 420
 // separate, RGB 565) as table formats; -1 for any other type. FLOAD's and FDUMP's F= use them.
